@@ -1,0 +1,57 @@
+#pragma once
+// INI file object. Holds nothing but the path: every read goes to the file
+// and every write changes the file at once.
+//
+// Rules: section and key names match without regard to letter case; writing
+// an existing key replaces its value in place, a new key goes to the end of
+// its section, a new section to the end of the file; a string read drops
+// blanks around the value and one pair of enclosing single or double quotes,
+// and returns at most 2047 characters; integers are written in decimal and
+// read as hexadecimal when longer than two characters and starting "0x"/"0X",
+// else as decimal; a missing key or a value that is no number gives the
+// default; booleans are written "1"/"0" and read as integers (non-zero true);
+// key names of a section are listed in file order from at most 16,384 bytes
+// of names (each name plus one terminating byte).
+//
+// Files are read as UTF-8, or as Latin-1 when they are not valid UTF-8, and
+// written as UTF-8. Garbage lines, binary bytes and over-long lines never
+// crash a read.
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+// A write the file system refused; the message names the file.
+class EIniFileException : public std::runtime_error {
+ public:
+  explicit EIniFileException(const QString& message)
+      : std::runtime_error(message.toStdString()) {}
+};
+
+class TIniFile {
+ public:
+  explicit TIniFile(const QString& fileName);  // fileName: a local (drive) path
+
+  const QString& FileName() const { return FFileName; }
+
+  QString ReadString(const QString& section, const QString& key, const QString& def) const;
+  int ReadInteger(const QString& section, const QString& key, int def) const;
+  bool ReadBool(const QString& section, const QString& key, bool def) const;
+
+  // Throw EIniFileException when the file cannot be written.
+  void WriteString(const QString& section, const QString& key, const QString& value);
+  void WriteInteger(const QString& section, const QString& key, int value);
+  void WriteBool(const QString& section, const QString& key, bool value);
+  void EraseSection(const QString& section);
+  void DeleteKey(const QString& section, const QString& key);
+
+  QStringList ReadSections() const;                       // section names in file order
+  QStringList ReadSection(const QString& section) const;  // key names in file order (byte limit above)
+  bool SectionExists(const QString& section) const;
+  bool ValueExists(const QString& section, const QString& key) const;
+
+  static constexpr int MaxValueLength = 2047;
+  static constexpr int MaxKeyListBytes = 16384;
+
+ private:
+  QString FFileName;
+};

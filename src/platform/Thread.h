@@ -1,0 +1,58 @@
+#pragma once
+// Worker thread in the manner of the toolkit's thread class: created
+// suspended, started by Resume, asked to stop by Terminate, paused by
+// Suspend, and able to run a function on the GUI thread while it waits
+// (Synchronize).
+//
+// Suspend is cooperative: the worker holds at its next pause point
+// (CheckSuspended, or the return of a Synchronize call) until Resume, so it
+// is never held while it owns anything the GUI thread needs.
+#include <functional>
+#include <memory>
+
+enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+class TThreadImpl;
+
+class TThread {
+ public:
+  explicit TThread(bool createSuspended = true);
+  virtual ~TThread();
+  TThread(const TThread&) = delete;
+  TThread& operator=(const TThread&) = delete;
+
+  // The first Resume starts Execute; a later one ends a Suspend.
+  void Resume();
+  void Suspend();
+  // Sets the stop request; the worker honours it at its next test.
+  void Terminate();
+  bool Terminated() const;
+  bool Suspended() const;
+  // True once Execute has returned.
+  bool Finished() const;
+  void SetPriority(TThreadPriority priority);
+  TThreadPriority Priority() const;
+
+  // When set before the worker ends, the object deletes itself on the GUI
+  // thread after Execute (and OnTerminate) have run.
+  bool FreeOnTerminate = false;
+  // Runs on the GUI thread after Execute returns.
+  std::function<void()> OnTerminate;
+
+  // Waits for Execute to end. For tests and benchmarks only: GUI code never
+  // waits for a worker. Returns false on timeout.
+  bool WaitFor(int timeoutMs = -1);
+
+  // Runs `method` on the GUI thread and waits for it; called on the GUI
+  // thread itself it runs directly. Afterwards holds while suspended.
+  void Synchronize(const std::function<void()>& method);
+
+ protected:
+  virtual void Execute() = 0;
+  // Pause point: returns at once unless suspended; then waits for Resume or Terminate.
+  void CheckSuspended();
+
+ private:
+  friend class TThreadImpl;
+  std::unique_ptr<TThreadImpl> FImpl;
+};

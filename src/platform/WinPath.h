@@ -1,0 +1,24 @@
+#pragma once
+// Windows paths as the program speaks them. Local paths are drive paths and
+// drive C: is the root of this machine's file system (C:\home\me\x is
+// /home/me/x); network paths are UNC paths \\COMPUTER\SHARE\folder\name.
+#include <QString>
+
+namespace WinPath {
+
+bool IsUnc(const QString& path);    // begins with two backslashes
+bool IsDrive(const QString& path);  // begins with a letter and a colon
+// A drive path as a path of this machine; empty when the drive is not C:.
+QString ToLocal(const QString& drivePath);
+// A path of this machine as a drive path (C:\...).
+QString FromLocal(const QString& localPath);
+
+QString IncludeTrailingBackslash(const QString& path);
+QString ExcludeTrailingBackslash(const QString& path);
+// Delphi-style helpers: the part after the last "\" or ":", the part up to and
+// including it, and the extension with its dot (from the last "." of the name).
+QString ExtractFileName(const QString& path);
+QString ExtractFilePath(const QString& path);
+QString ExtractFileExt(const QString& path);
+
+}  // namespace WinPath

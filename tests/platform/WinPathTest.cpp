@@ -1,0 +1,26 @@
+#include <gtest/gtest.h>
+
+#include "platform/WinPath.h"
+
+TEST(WinPath, DrivePathsMapOntoThisMachine) {
+  EXPECT_EQ(WinPath::ToLocal("C:\\home\\me\\x"), "/home/me/x");
+  EXPECT_EQ(WinPath::ToLocal("c:\\"), "/");
+  EXPECT_EQ(WinPath::ToLocal("C:\\tmp\\\\a"), "/tmp/a");
+  EXPECT_EQ(WinPath::ToLocal("D:\\x"), "");
+  EXPECT_EQ(WinPath::ToLocal("\\\\PC\\s"), "");
+  EXPECT_EQ(WinPath::FromLocal("/home/me"), "C:\\home\\me");
+  EXPECT_EQ(WinPath::FromLocal("/"), "C:\\");
+}
+
+TEST(WinPath, NameHelpersSplitAtBackslashAndColon) {
+  EXPECT_EQ(WinPath::ExtractFileName("\\\\A\\s\\x.txt"), "x.txt");
+  EXPECT_EQ(WinPath::ExtractFilePath("\\\\A\\s\\x.txt"), "\\\\A\\s\\");
+  EXPECT_EQ(WinPath::ExtractFileExt("a\\b.c\\name"), "");
+  EXPECT_EQ(WinPath::ExtractFileExt("archive.tar.gz"), ".gz");
+  EXPECT_EQ(WinPath::ExtractFileName("C:x"), "x");
+  EXPECT_EQ(WinPath::IncludeTrailingBackslash("C:\\a"), "C:\\a\\");
+  EXPECT_EQ(WinPath::ExcludeTrailingBackslash("C:\\a\\"), "C:\\a");
+  EXPECT_TRUE(WinPath::IsUnc("\\\\PC"));
+  EXPECT_FALSE(WinPath::IsUnc("\\PC"));
+  EXPECT_TRUE(WinPath::IsDrive("d:"));
+}
