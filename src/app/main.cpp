@@ -1,6 +1,23 @@
-#include <QApplication>
+// The program entry: the application object, the nine start-up windows in
+// their order, the message loop; an exception that reaches here is shown in
+// the exception box. Returns 0.
+#include <exception>
+
+#include "app/Application.h"
+#include "platform/Modal.h"
+#include "platform/Thread.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  TApplication app(argc, argv);
+  try {
+    Application::CreateForms();
+    Application::Run();
+  } catch (...) {
+    Modal::ShowException(Application::ExceptionText(std::current_exception()));
+  }
+  // Running workers are not waited for: with any still running the process
+  // ends here at once.
+  TThread::ProcessExit(0);
+  Application::DestroyForms();
   return 0;
 }

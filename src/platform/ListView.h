@@ -2,13 +2,17 @@
 // The list-view control: report, icon and list styles over one model of
 // rows (caption, sub-items, image index, selection). Holds 100,000 rows
 // and stays fast: the rows live in one vector behind a table model.
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <vector>
 
+class QItemSelection;
+class QItemSelectionModel;
 class QMenu;
+class QTimer;
 class QStackedWidget;
 class QTreeView;
 class QListView;
@@ -89,10 +93,26 @@ class TListView : public QWidget {
   void ContextPopup(const QPoint& globalPos);
   void KeyPressed(int key);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
-  void SyncSelectionFromView();
+  // The rows' selected flags are the truth; the views' selection model
+  // follows them. A few changes are passed on one by one, many at once.
+  void SyncSelectionFromView(const QItemSelection& selected, const QItemSelection& deselected);
   void SyncSelectionToView();
+  void PushRowSelection(int index);
+  void ScheduleSelectionSync();
+  void NotifySelectionChanged();
+  void ApplyColumnWidths();
+  void ConfigureListView();
+  void UpdateListGrid();
+  void GrowListGrid(const QString& caption);
+  void ScheduleRowFlush();
+  void FlushRows();
+
   TListViewModel* FModel;
+  QItemSelectionModel* FSelection;
   QStackedWidget* FStack;
   QTreeView* FReport;
   QListView* FIcons;
@@ -100,4 +120,14 @@ class TListView : public QWidget {
   TViewStyle FStyle = vsReport;
   bool FMultiSelect = true;
   int FUpdateDepth = 0;
+  std::vector<int> FWidths;
+  bool FApplyingWidths = false;     // header changes made by us, not by the user
+  bool FPushing = false;            // selection changes made by us, not by the user
+  bool FSelectionDirty = false;     // flags not yet passed on to the views
+  bool FSyncScheduled = false;
+  int FImmediatePushes = 0;
+  bool FSelectionChangedPending = false;
+  int FListCaptionChars = -1;       // longest caption the list style's grid was sized for
+  QTimer* FFlushTimer;              // tells the views of appended rows
+  QElapsedTimer FLastFlush;
 };

@@ -32,12 +32,17 @@ using Responder = std::function<Answer(const Request&)>;
 // Installs a responder (tests); an empty one restores the real dialogs.
 void SetResponder(Responder responder);
 bool HasResponder();
+// The responder installed now (empty when none), so that a helper can put it back.
+Responder CurrentResponder();
 
 // A message box with an OK button.
 void MessageBox(const QString& text, const QString& caption);
 // A confirmation box with Yes and No; true for Yes, closing it counts as No.
 bool Confirm(const QString& text);
-// Shows a dialog modally and returns its modal result.
+// Shows a dialog modally and returns its modal result. With a responder the
+// form is shown (so its show handlers run), handed to the responder, then
+// closed with the responder's result; a responder that closed the form
+// itself and answered mrNone gets the form's own result.
 int ShowModal(QDialog* form);
 // An input box; true and `value` set when the user pressed OK.
 bool InputQuery(const QString& caption, const QString& prompt, QString& value);

@@ -7,6 +7,19 @@
 // Suspend is cooperative: the worker holds at its next pause point
 // (CheckSuspended, or the return of a Synchronize call) until Resume, so it
 // is never held while it owns anything the GUI thread needs.
+//
+// Lifetime: delete a TThread only once its worker has finished (or set
+// FreeOnTerminate). Deleting one whose worker still runs asks it to stop and
+// waits for it, which is only safe when its Execute honours Terminated().
+//
+// Process exit: running workers are not waited for; they end with the
+// process. main() must therefore end with
+//     return TThread::ProcessExit(app.exec());
+// with the QApplication still alive: when workers still run (busy, held in
+// a pause, or blocked in Synchronize) it flushes the standard streams and
+// ends the process at once with the exit code, so that no destructor of a
+// running worker, of the application or of a static object is reached;
+// otherwise it returns the exit code and main() returns normally.
 #include <functional>
 #include <memory>
 
@@ -46,6 +59,11 @@ class TThread {
   // Runs `method` on the GUI thread and waits for it; called on the GUI
   // thread itself it runs directly. Afterwards holds while suspended.
   void Synchronize(const std::function<void()>& method);
+
+  // See "Process exit" above.
+  static int ProcessExit(int exitCode);
+  // Workers started and not yet ended.
+  static int RunningCount();
 
  protected:
   virtual void Execute() = 0;

@@ -1,0 +1,172 @@
+// Copies a 1 GiB file and a tree of 10,000 small files from the simulated
+// network into a local folder through the copy worker and its transfer
+// window, and the same data with `cp` in the same run; prints the ratios
+// (goals: at most 1.25 for the large file, at most 2 for the small files)
+// and how far the memory grew while copying (goal: flat).
+// Run: build/bench/copy_bench [work folder] [MiB of the large file]
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QEventLoop>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/NetBackend.h"
+#include "platform/Thread.h"
+#include "platform/WinPath.h"
+#include "transfer/Copy.h"
+#include "transfer/Copyform.h"
+
+namespace {
+
+// Resident memory of this process in KiB.
+long RssKiB() {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+  return 0;
+}
+
+void WriteRandom(const QString& path, qint64 size) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::exit(1);
+  }
+  QByteArray block(1 << 20, Qt::Uninitialized);
+  auto* words = reinterpret_cast<quint32*>(block.data());
+  for (qint64 done = 0; done < size;) {
+    QRandomGenerator::global()->fillRange(words, block.size() / 4);
+    const qint64 n = std::min<qint64>(block.size(), size - done);
+    f.write(block.constData(), n);
+    done += n;
+  }
+}
+
+struct TRun {
+  double Seconds = 0;
+  long RssGrowthKiB = 0;
+};
+
+// One copy through the transfer window, as the copy commands start it.
+TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, const QString& destination,
+                      double total) {
+  CopyNames = {name};
+  CopySourceFolders = {sourceFolder};
+  CopyDestination = destination;
+  CopyDestinationDrive = DriveNumberOf(destination);
+  CopyTotalSize = total;
+  const long rssBefore = RssKiB();
+  long rssPeak = rssBefore;
+  QElapsedTimer t;
+  t.start();
+  auto* form = new TFormCopy(nullptr);
+  form->StartTransfer(false);
+  // The event loop runs as in the program; a timer watches the end and the memory.
+  QEventLoop loop;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+    rssPeak = std::max(rssPeak, RssKiB());
+    if (TThread::RunningCount() == 0) loop.quit();
+  });
+  watch.start(10);
+  loop.exec();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  TRun run;
+  run.Seconds = t.nsecsElapsed() / 1e9;
+  run.RssGrowthKiB = std::max(rssPeak, RssKiB()) - rssBefore;
+  return run;
+}
+
+double CpSeconds(const QString& from, const QString& to) {
+  QElapsedTimer t;
+  t.start();
+  const int rc = QProcess::execute(QStringLiteral("cp"), {QStringLiteral("-r"), QStringLiteral("--preserve=timestamps"),
+                                                         from, to});
+  if (rc != 0) std::fprintf(stderr, "cp failed (%d)\n", rc);
+  return t.nsecsElapsed() / 1e9;
+}
+
+void Remove(const QString& path) {
+  if (QFileInfo(path).isDir())
+    QDir(path).removeRecursively();
+  else
+    QFile::remove(path);
+}
+
+void Sync() { QProcess::execute(QStringLiteral("sync"), {}); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QTemporaryDir temp(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/copy_bench-XXXXXX")
+                              : QDir::tempPath() + QStringLiteral("/copy_bench-XXXXXX"));
+  const qint64 largeSize = (argc > 2 ? QByteArray(argv[2]).toLongLong() : 1024) << 20;
+  const QString root = temp.path() + QStringLiteral("/net");
+  const QString share = root + QStringLiteral("/WORK/PC1/docs");
+  const QString out = temp.path() + QStringLiteral("/out");
+  QDir().mkpath(share + QStringLiteral("/small"));
+  QDir().mkpath(out);
+  NetBackend::UseSimulated(root);
+
+  std::printf("preparing %lld MiB and 10,000 small files in %s\n", largeSize >> 20, qPrintable(temp.path()));
+  WriteRandom(share + QStringLiteral("/large.bin"), largeSize);
+  qint64 smallTotal = 0;
+  for (int d = 0; d < 100; ++d) {
+    const QString dir = share + QStringLiteral("/small/d%1").arg(d);
+    QDir().mkpath(dir);
+    for (int i = 0; i < 100; ++i) {
+      const qint64 size = 512 + (d * 100 + i) * 37 % 7680;
+      WriteRandom(dir + QStringLiteral("/f%1.dat").arg(i), size);
+      smallTotal += size;
+    }
+  }
+  Sync();
+
+  const QString unc = QStringLiteral("\\\\PC1\\docs\\");
+  double cpLarge = 1e9, ourLarge = 1e9, cpSmall = 1e9, ourSmall = 1e9;
+  long growthLarge = 0, growthSmall = 0;
+  // Rounds alternate between cp and the copy, best of each counts. Every run
+  // writes into a folder of its own and nothing is deleted before the end,
+  // as fresh deletions slow the creation of files on some file systems.
+  for (int round = 0; round < 3; ++round) {
+    const QString cpDir = out + QStringLiteral("/cp%1").arg(round);
+    const QString ourDir = out + QStringLiteral("/our%1").arg(round);
+    QDir().mkpath(cpDir);
+    QDir().mkpath(ourDir);
+    const QString ourDest = WinPath::IncludeTrailingBackslash(WinPath::FromLocal(ourDir));
+    Sync();
+    cpLarge = std::min(cpLarge, CpSeconds(share + QStringLiteral("/large.bin"), cpDir + QStringLiteral("/large.bin")));
+    Sync();
+    const TRun large = CopyWithTransfer(QStringLiteral("large.bin"), unc, ourDest, double(largeSize));
+    ourLarge = std::min(ourLarge, large.Seconds);
+    growthLarge = std::max(growthLarge, large.RssGrowthKiB);
+    if (QFileInfo(ourDir + QStringLiteral("/large.bin")).size() != largeSize)
+      std::fprintf(stderr, "large copy incomplete\n");
+    Sync();
+    cpSmall = std::min(cpSmall, CpSeconds(share + QStringLiteral("/small"), cpDir + QStringLiteral("/small")));
+    Sync();
+    const TRun small = CopyWithTransfer(QStringLiteral("small\\"), unc, ourDest, double(smallTotal));
+    ourSmall = std::min(ourSmall, small.Seconds);
+    growthSmall = std::max(growthSmall, small.RssGrowthKiB);
+    // The large copies go at once: they are what fills the disk.
+    Remove(cpDir + QStringLiteral("/large.bin"));
+    Remove(ourDir + QStringLiteral("/large.bin"));
+  }
+
+  std::printf("large file  %6lld MiB: cp %.3f s, copy %.3f s, ratio %.2f (goal <= 1.25), memory +%ld KiB\n",
+              largeSize >> 20, cpLarge, ourLarge, ourLarge / cpLarge, growthLarge);
+  std::printf("small files %6d    : cp %.3f s, copy %.3f s, ratio %.2f (goal <= 2), memory +%ld KiB\n", 10000,
+              cpSmall, ourSmall, ourSmall / cpSmall, growthSmall);
+  return TThread::ProcessExit(0);
+}

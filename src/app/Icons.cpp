@@ -1,0 +1,3 @@
+#include "app/Icons.h"
+
+void LoadToolbarImages() {}

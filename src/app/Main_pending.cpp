@@ -1,0 +1,27 @@
+// Handlers of the main window whose commands are not built yet. Each module
+// that builds a command moves its definition from here into its own file.
+#include "app/Main.h"
+
+// result list commands
+void TFormMain::NewTaskClick(QObject*) {}
+
+// computers tree commands
+void TFormMain::NewTaskCompResClick(QObject*) {}
+
+// views, help and small windows
+void TFormMain::ToolButtonFindListClick(QObject*) {}
+void TFormMain::ToolButtonLoadListClick(QObject*) {}
+void TFormMain::LngClick(QObject*) {}
+void TFormMain::TrawlixHelpClick(QObject*) {}
+void TFormMain::SiteProgramClick(QObject*) {}
+void TFormMain::SupportClick(QObject*) {}
+void TFormMain::ForumClick(QObject*) {}
+void TFormMain::AboutClick(QObject*) {}
+void TFormMain::GeneralClick(QObject*) {}
+
+// task list commands
+void TFormMain::PTaskStartClick(QObject*) {}
+void TFormMain::PTaskEditClick(QObject*) {}
+void TFormMain::PTaskDeleteClick(QObject*) {}
+void TFormMain::PopupMenuTasksPopup(QObject*) {}
+void TFormMain::ListViewLoadsDblClick(QObject*) {}

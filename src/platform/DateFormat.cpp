@@ -1,0 +1,503 @@
+#include "platform/DateFormat.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <mutex>
+
+namespace DateFormat {
+namespace {
+
+struct Formats {
+  std::mutex Lock;
+  bool Loaded = false;
+  QString ShortDate;
+  QString LongTime;
+};
+
+Formats& Current() {
+  static Formats formats;
+  return formats;
+}
+
+// Called with the lock held.
+void EnsureLoaded(Formats& f) {
+  if (f.Loaded) return;
+  const QLocale locale = QLocale::system();
+  f.ShortDate = FromLocaleFormat(locale.dateFormat(QLocale::ShortFormat));
+  f.LongTime = FromLocaleFormat(locale.timeFormat(QLocale::LongFormat));
+  if (f.ShortDate.isEmpty()) f.ShortDate = QStringLiteral("dd.mm.yyyy");
+  if (f.LongTime.isEmpty()) f.LongTime = QStringLiteral("hh:nn:ss");
+  f.Loaded = true;
+}
+
+QChar FirstSeparator(const QString& format, QChar fallback) {
+  bool quoted = false;
+  QChar quote;
+  for (QChar c : format) {
+    if (quoted) {
+      if (c == quote) quoted = false;
+      continue;
+    }
+    if (c == u'\'' || c == u'"') {
+      quoted = true;
+      quote = c;
+      continue;
+    }
+    if (!c.isLetter() && !c.isSpace()) return c;
+  }
+  return fallback;
+}
+
+int CountRun(const QString& s, int i, QChar c) {
+  int n = 0;
+  while (i + n < s.size() && s[i + n].toLower() == c) ++n;
+  return n;
+}
+
+QString Number(int value, int minDigits) {
+  return QString::number(value).rightJustified(minDigits, u'0');
+}
+
+bool StartsWithCI(const QString& s, int i, const char* token) {
+  return s.mid(i, static_cast<int>(qstrlen(token))).compare(QLatin1String(token), Qt::CaseInsensitive) == 0;
+}
+
+// The order of day, month and year in a short date format: "DMY", "MDY" or "YMD".
+QString DateOrder(const QString& format) {
+  QString order;
+  for (QChar c : format) {
+    const QChar l = c.toLower();
+    if ((l == u'd' || l == u'm' || l == u'y') && !order.contains(l.toUpper())) order += l.toUpper();
+  }
+  if (order.size() != 3) return QStringLiteral("DMY");
+  return order;
+}
+
+// Reads an unsigned number of 1..maxDigits digits at pos.
+bool ScanNumber(const QString& s, int& pos, int maxDigits, int& value, int* digits = nullptr) {
+  int n = 0;
+  int v = 0;
+  while (pos + n < s.size() && s[pos + n].isDigit() && n < maxDigits) {
+    v = v * 10 + s[pos + n].digitValue();
+    ++n;
+  }
+  if (n == 0) return false;
+  pos += n;
+  value = v;
+  if (digits) *digits = n;
+  return true;
+}
+
+void SkipBlanks(const QString& s, int& pos) {
+  while (pos < s.size() && s[pos] == u' ') ++pos;
+}
+
+// Date part; pos is left after it.
+bool ScanDate(const QString& s, int& pos, QDate& date) {
+  const QString order = DateOrder(ShortDateFormat());
+  const QChar sep = DateSeparator();
+  int values[3] = {0, 0, 0};
+  int digits[3] = {0, 0, 0};
+  int p = pos;
+  SkipBlanks(s, p);
+  int count = 0;
+  for (int k = 0; k < 3; ++k) {
+    if (k > 0) {
+      if (p >= s.size() || s[p] != sep) break;
+      ++p;
+    }
+    if (!ScanNumber(s, p, 4, values[k], &digits[k])) {
+      if (k > 0) --p;  // give the separator back
+      break;
+    }
+    ++count;
+  }
+  if (count < 2) return false;
+  int day = 0, month = 0, year = 0;
+  if (count == 2) {
+    // Day and month only: the current year, in the format's order without the year.
+    const QString dm = QString(order).remove(u'Y');
+    year = QDate::currentDate().year();
+    day = dm.startsWith(u'D') ? values[0] : values[1];
+    month = dm.startsWith(u'D') ? values[1] : values[0];
+  } else {
+    for (int k = 0; k < 3; ++k) {
+      if (order[k] == u'D') day = values[k];
+      if (order[k] == u'M') month = values[k];
+      if (order[k] == u'Y') year = values[k];
+    }
+    const int yearDigits = digits[order.indexOf(u'Y')];
+    if (yearDigits <= 2) {
+      // The century window: within 50 years around this year.
+      const int current = QDate::currentDate().year();
+      const int century = current - current % 100;
+      year += century;
+      if (year > current + 50) year -= 100;
+      if (year <= current - 50) year += 100;
+    }
+  }
+  const QDate d(year, month, day);
+  if (!d.isValid()) return false;
+  date = d;
+  pos = p;
+  return true;
+}
+
+// Time part; pos is left after it.
+bool ScanTime(const QString& s, int& pos, QTime& time) {
+  const QChar sep = TimeSeparator();
+  int p = pos;
+  SkipBlanks(s, p);
+  int hour = 0, minute = 0, second = 0, msec = 0;
+  if (!ScanNumber(s, p, 2, hour)) return false;
+  if (p < s.size() && s[p] == sep) {
+    ++p;
+    if (!ScanNumber(s, p, 2, minute)) return false;
+    if (p < s.size() && s[p] == sep) {
+      ++p;
+      if (!ScanNumber(s, p, 2, second)) return false;
+      if (p < s.size() && s[p] == u'.') {
+        ++p;
+        int digits = 0;
+        if (!ScanNumber(s, p, 3, msec, &digits)) return false;
+        while (digits++ < 3) msec *= 10;
+      }
+    }
+  } else {
+    // A bare number is no time unless AM/PM follows.
+    int q = p;
+    SkipBlanks(s, q);
+    if (!StartsWithCI(s, q, "am") && !StartsWithCI(s, q, "pm")) return false;
+  }
+  int q = p;
+  SkipBlanks(s, q);
+  if (StartsWithCI(s, q, "am") || StartsWithCI(s, q, "pm")) {
+    if (hour < 1 || hour > 12) return false;
+    const bool pm = StartsWithCI(s, q, "pm");
+    hour = hour % 12 + (pm ? 12 : 0);
+    p = q + 2;
+  }
+  const QTime t(hour, minute, second, msec);
+  if (!t.isValid()) return false;
+  time = t;
+  pos = p;
+  return true;
+}
+
+bool AtEnd(const QString& s, int pos) {
+  SkipBlanks(s, pos);
+  return pos >= s.size();
+}
+
+}  // namespace
+
+QString ShortDateFormat() {
+  Formats& f = Current();
+  std::lock_guard<std::mutex> guard(f.Lock);
+  EnsureLoaded(f);
+  return f.ShortDate;
+}
+
+QString LongTimeFormat() {
+  Formats& f = Current();
+  std::lock_guard<std::mutex> guard(f.Lock);
+  EnsureLoaded(f);
+  return f.LongTime;
+}
+
+void SetShortDateFormat(const QString& format) {
+  Formats& f = Current();
+  std::lock_guard<std::mutex> guard(f.Lock);
+  EnsureLoaded(f);
+  f.ShortDate = format;
+}
+
+void SetLongTimeFormat(const QString& format) {
+  Formats& f = Current();
+  std::lock_guard<std::mutex> guard(f.Lock);
+  EnsureLoaded(f);
+  f.LongTime = format;
+}
+
+void ResetToSystem() {
+  Formats& f = Current();
+  std::lock_guard<std::mutex> guard(f.Lock);
+  f.Loaded = false;
+  EnsureLoaded(f);
+}
+
+QChar DateSeparator() { return FirstSeparator(ShortDateFormat(), u'/'); }
+QChar TimeSeparator() { return FirstSeparator(LongTimeFormat(), u':'); }
+
+QString FromLocaleFormat(const QString& localeFormat) {
+  QString out;
+  const QString& s = localeFormat;
+  int i = 0;
+  while (i < s.size()) {
+    const QChar c = s[i];
+    if (c == u'\'') {
+      // Qt quotes literals with ' and doubles it for a quote itself.
+      int j = i + 1;
+      QString literal;
+      while (j < s.size()) {
+        if (s[j] == u'\'') {
+          if (j + 1 < s.size() && s[j + 1] == u'\'') {
+            literal += u'\'';
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        literal += s[j++];
+      }
+      if (i + 1 < s.size() && s[i + 1] == u'\'' && literal.isEmpty()) {
+        out += QStringLiteral("\"'\"");
+        i += 2;
+        continue;
+      }
+      if (!literal.isEmpty()) out += u'"' + literal + u'"';
+      i = j + 1;
+      continue;
+    }
+    int n = 1;
+    while (i + n < s.size() && s[i + n] == c) ++n;
+    switch (c.unicode()) {
+      case u'd':
+        out += QString(qMin(n, 4), u'd');
+        break;
+      case u'M':
+        out += QString(qMin(n, 4), u'm');
+        break;
+      case u'y':
+        out += n >= 3 ? QStringLiteral("yyyy") : QStringLiteral("yy");
+        break;
+      case u'h':
+      case u'H':
+        out += n >= 2 ? QStringLiteral("hh") : QStringLiteral("h");
+        break;
+      case u'm':
+        out += n >= 2 ? QStringLiteral("nn") : QStringLiteral("n");
+        break;
+      case u's':
+        out += n >= 2 ? QStringLiteral("ss") : QStringLiteral("s");
+        break;
+      case u'z':
+        out += n >= 3 ? QStringLiteral("zzz") : QStringLiteral("z");
+        break;
+      case u'A':
+      case u'a':
+        // AP / ap: the 12-hour clock marker.
+        if (i + 1 < s.size() && s[i + 1].toLower() == u'p') {
+          out += QStringLiteral("ampm");
+          n = 2;
+        } else {
+          out += u'"' + QString(c) + u'"';
+        }
+        break;
+      case u't':
+        // The time zone has no toolkit letter: drop it with a blank before it.
+        if (out.endsWith(u' ')) out.chop(1);
+        break;
+      default:
+        if (c.isLetter())
+          out += u'"' + QString(n, c) + u'"';
+        else
+          out += QString(n, c);
+        break;
+    }
+    i += n;
+  }
+  return out.trimmed();
+}
+
+QString FormatDateTime(const QString& format, const QDateTime& value) {
+  const QDate date = value.date();
+  const QTime time = value.time().isValid() ? value.time() : QTime(0, 0);
+  // Day and month names only; made once.
+  static const QLocale locale = QLocale::system();
+  // A 12-hour clock when the format holds an AM/PM marker.
+  bool twelveHour = false;
+  {
+    bool quoted = false;
+    QChar quote;
+    for (int i = 0; i < format.size(); ++i) {
+      const QChar c = format[i];
+      if (quoted) {
+        if (c == quote) quoted = false;
+        continue;
+      }
+      if (c == u'\'' || c == u'"') {
+        quoted = true;
+        quote = c;
+        continue;
+      }
+      if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p") || StartsWithCI(format, i, "ampm")) {
+        twelveHour = true;
+        break;
+      }
+    }
+  }
+  QString out;
+  QChar lastToken;
+  int i = 0;
+  while (i < format.size()) {
+    const QChar c = format[i];
+    QChar token = c.toUpper();
+    if (c == u'\'' || c == u'"') {
+      const int end = format.indexOf(c, i + 1);
+      if (end < 0) {
+        out += format.mid(i + 1);
+        break;
+      }
+      out += format.mid(i + 1, end - i - 1);
+      i = end + 1;
+      continue;
+    }
+    if (token.isLetter() && token.unicode() < 128) {
+      if (token == u'M' && lastToken == u'H') token = u'N';
+      lastToken = token;
+    }
+    const int n = CountRun(format, i, c.toLower());
+    switch (token.unicode()) {
+      case u'C':
+        out += DateTimeToStr(value);
+        i += 1;
+        continue;
+      case u'D':
+        if (n == 1 || n == 2)
+          out += Number(date.day(), n);
+        else if (n == 3)
+          out += locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
+        else if (n == 4)
+          out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
+        else if (n == 5)
+          out += FormatDateTime(ShortDateFormat(), value);
+        else
+          out += locale.toString(date, QLocale::LongFormat);
+        i += qMin(n, 6);
+        continue;
+      case u'M':
+        if (n <= 2)
+          out += Number(date.month(), n);
+        else if (n == 3)
+          out += locale.monthName(date.month(), QLocale::ShortFormat);
+        else
+          out += locale.monthName(date.month(), QLocale::LongFormat);
+        i += qMin(n, 4);
+        continue;
+      case u'N':
+        out += Number(time.minute(), qMin(n, 2));
+        i += qMin(n, 2);
+        continue;
+      case u'Y':
+        out += n <= 2 ? Number(date.year() % 100, 2) : Number(date.year(), 4);
+        i += n <= 2 ? n : qMin(n, 4);
+        continue;
+      case u'H': {
+        int hour = time.hour();
+        if (twelveHour) {
+          hour %= 12;
+          if (hour == 0) hour = 12;
+        }
+        out += Number(hour, qMin(n, 2));
+        i += qMin(n, 2);
+        continue;
+      }
+      case u'S':
+        out += Number(time.second(), qMin(n, 2));
+        i += qMin(n, 2);
+        continue;
+      case u'Z':
+        out += n >= 3 ? Number(time.msec(), 3) : QString::number(time.msec());
+        i += n >= 3 ? 3 : 1;
+        continue;
+      case u'T':
+        out += FormatDateTime(LongTimeFormat(), value);
+        i += n >= 2 ? 2 : 1;
+        continue;
+      case u'A': {
+        const bool pm = time.hour() >= 12;
+        if (StartsWithCI(format, i, "am/pm")) {
+          const QString part = format.mid(i, 5);
+          const QString word = pm ? part.mid(3, 2) : part.mid(0, 2);
+          out += word;
+          i += 5;
+        } else if (StartsWithCI(format, i, "a/p")) {
+          const QString part = format.mid(i, 3);
+          out += pm ? part.mid(2, 1) : part.mid(0, 1);
+          i += 3;
+        } else if (StartsWithCI(format, i, "ampm")) {
+          out += pm ? QStringLiteral("PM") : QStringLiteral("AM");
+          i += 4;
+        } else {
+          out += c;
+          i += 1;
+        }
+        continue;
+      }
+      case u'/':
+        out += DateSeparator();
+        i += 1;
+        continue;
+      case u':':
+        out += TimeSeparator();
+        i += 1;
+        continue;
+      default:
+        out += c;
+        i += 1;
+        continue;
+    }
+  }
+  return out;
+}
+
+QString DateTimeToStr(const QDateTime& value) {
+  QString text = FormatDateTime(ShortDateFormat(), value);
+  const QTime time = value.time();
+  if (time.isValid() && time != QTime(0, 0)) text += u' ' + FormatDateTime(LongTimeFormat(), value);
+  return text;
+}
+
+QString DateToStr(const QDate& value) { return FormatDateTime(ShortDateFormat(), QDateTime(value, QTime(0, 0))); }
+
+QString TimeToStr(const QTime& value) {
+  return FormatDateTime(LongTimeFormat(), QDateTime(QDate(1899, 12, 30), value));
+}
+
+bool TryStrToDateTime(const QString& text, QDateTime& value) {
+  int pos = 0;
+  QDate date;
+  QTime time(0, 0);
+  if (ScanDate(text, pos, date)) {
+    if (!AtEnd(text, pos)) {
+      if (!ScanTime(text, pos, time) || !AtEnd(text, pos)) return false;
+    }
+    value = QDateTime(date, time);
+    return true;
+  }
+  pos = 0;
+  if (ScanTime(text, pos, time) && AtEnd(text, pos)) {
+    value = QDateTime(QDate(1899, 12, 30), time);
+    return true;
+  }
+  return false;
+}
+
+bool TryStrToDate(const QString& text, QDate& value) {
+  int pos = 0;
+  QDate date;
+  if (!ScanDate(text, pos, date) || !AtEnd(text, pos)) return false;
+  value = date;
+  return true;
+}
+
+bool TryStrToTime(const QString& text, QTime& value) {
+  int pos = 0;
+  QTime time;
+  if (!ScanTime(text, pos, time) || !AtEnd(text, pos)) return false;
+  value = time;
+  return true;
+}
+
+}  // namespace DateFormat

@@ -1,0 +1,55 @@
+#pragma once
+// Find-first / find-next over local drive paths (C:\...) and UNC paths
+// (\\COMPUTER\SHARE\...), in the manner of the Windows find calls:
+//
+//   TSearchRec sr;
+//   if (FileSystem::FindFirst("\\\\PC1\\docs\\*.txt", faAnyFile, sr) == 0) {
+//     do { ... sr.Name, sr.Size, sr.Attr, sr.Time ... } while (FileSystem::FindNext(sr) == 0);
+//     FileSystem::FindClose(sr);
+//   }
+//
+// - The last component of the path is the mask, matched as WildMatch.h says
+//   (case-insensitive, "*.*" matches everything, "*.htm" also returns
+//   page.html as Windows does through short names). A mask without
+//   wildcards looks up that one name; a path naming a folder without a
+//   final backslash returns the folder's own entry.
+// - The attribute mask leaves out every entry with a hidden, system,
+//   volume-label or directory bit that the mask lacks (FileAttr.h): 63
+//   returns everything, 16 folders and plain files, 0 plain files only.
+// - Every folder listing other than a drive's root begins with "." and
+//   ".." (folders, attribute 16) when the mask matches them; the other
+//   entries follow in name order, letter case ignored, as NTFS lists them.
+// - A path longer than 259 characters fails (ERROR_FILENAME_EXCED_RANGE),
+//   so a folder loop through a symbolic link ends instead of recursing for
+//   ever. So does a folder that is missing or cannot be read, a drive other
+//   than C: and any UNC path the network back end cannot resolve.
+// - The listing is taken when FindFirst runs; FindNext hands out the rest.
+//   Handles may be used from any thread, one thread at a time; FindClose of
+//   a handle already closed does nothing.
+#include <QDateTime>
+#include <QString>
+
+#include "platform/FileAttr.h"
+
+struct TSearchRec {
+  QString Name;          // long name, without a path
+  qint64 Size = 0;       // bytes; 0 for folders
+  int Attr = 0;          // Windows attribute bits (FileAttr.h)
+  quint32 Time = 0;      // last-write time as local DOS date-time (DosTime.h)
+  qint64 WriteTimeNs = 0;  // last-write time, nanoseconds since 1970-01-01 UTC
+  qint64 FindHandle = -1;  // the listing FindNext continues; -1 when none
+
+  bool IsDirectory() const { return (Attr & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  // The last-write time, in local time, to the millisecond.
+  QDateTime LastWriteTime() const;
+};
+
+namespace FileSystem {
+
+// 0 and the first entry in `rec`, or a Windows error code (no entry: 2).
+int FindFirst(const QString& path, int attr, TSearchRec& rec);
+// 0 and the next entry in `rec`, or ERROR_NO_MORE_FILES (18).
+int FindNext(TSearchRec& rec);
+void FindClose(TSearchRec& rec);
+
+}  // namespace FileSystem

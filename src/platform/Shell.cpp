@@ -1,0 +1,208 @@
+#include "platform/Shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMutex>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include "platform/FsPath.h"
+#include "platform/LocalDrive.h"
+#include "platform/NetBackend.h"
+#include "platform/PosixFs.h"
+#include "platform/SimNetwork.h"
+#include "platform/WinPath.h"
+
+namespace Shell {
+
+namespace {
+
+QMutex LauncherLock;
+
+Launcher& CurrentLauncher() {
+  static Launcher launcher;
+  return launcher;
+}
+
+QString Unquote(QString s) {
+  s = s.trimmed();
+  if (s.size() >= 2 && s.startsWith(u'"') && s.endsWith(u'"')) s = s.mid(1, s.size() - 2);
+  return s;
+}
+
+// The parent folder of an item's URL ("file:///a/b/c" -> "file:///a/b/").
+QUrl ParentUrl(const QUrl& url) {
+  return url.adjusted(QUrl::StripTrailingSlash).adjusted(QUrl::RemoveFilename);
+}
+
+// The desktop's way: the default application for Open; for Show the file
+// manager's ShowItems call (freedesktop), or the item's folder when no file
+// manager answers it. Started detached, so nothing here waits.
+bool DesktopLaunch(const TShellRequest& request) {
+  if (request.kind == TShellRequest::Open) return QDesktopServices::openUrl(request.url);
+  static const QString script = QStringLiteral(
+      "dbus-send --session --print-reply --dest=org.freedesktop.FileManager1 --type=method_call "
+      "/org/freedesktop/FileManager1 org.freedesktop.FileManager1.ShowItems "
+      "\"array:string:$1\" string: >/dev/null 2>&1 || xdg-open \"$2\" >/dev/null 2>&1");
+  const QString item = request.url.toString(QUrl::FullyEncoded);
+  const QString parent = ParentUrl(request.url).toString(QUrl::FullyEncoded);
+  if (QProcess::startDetached(QStringLiteral("/bin/sh"),
+                              {QStringLiteral("-c"), script, QStringLiteral("sh"), item, parent}))
+    return true;
+  return QDesktopServices::openUrl(ParentUrl(request.url));
+}
+
+bool Launch(const TShellRequest& request) {
+  Launcher launcher;
+  {
+    QMutexLocker lock(&LauncherLock);
+    launcher = CurrentLauncher();
+  }
+  return launcher ? launcher(request) : DesktopLaunch(request);
+}
+
+// A web or mail address (a scheme of two letters or more: "C:" is a drive).
+bool IsAddress(const QString& item) {
+  static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+  return scheme.match(item).hasMatch();
+}
+
+// This machine's folder for a server of the simulated network: the first
+// workgroup folder, in name order, that holds it.
+QString SimServerFolder(const QString& root, const QString& server) {
+  QStringList workgroups;
+  if (PosixFs::FolderNames(root, workgroups) != 0) return {};
+  for (const QString& wg : workgroups) {
+    const QString wgPath = PosixFs::Join(root, {wg});
+    QStringList servers;
+    if (PosixFs::FolderNames(wgPath, servers) != 0) continue;
+    for (const QString& s : servers)
+      if (s.compare(server, Qt::CaseInsensitive) == 0) return PosixFs::Join(wgPath, {s});
+  }
+  return {};
+}
+
+QUrl UncUrl(const QString& item) {
+  // "\\SERVER" or "\\SERVER\" names a computer; anything longer goes
+  // through the file system's own path rules.
+  QString server, share;
+  QStringList parts;
+  const QStringList c = QString(item).replace(u'/', u'\\').mid(2).split(u'\\', Qt::SkipEmptyParts);
+  if (c.isEmpty()) return {};
+  if (c.size() == 1) {
+    server = FsPath::StripName(c[0]);
+  } else {
+    TFsPath p;
+    if (FsPath::Parse(item, p) != 0) return {};
+    server = p.Server;
+    share = p.Share;
+    parts = p.Parts;
+  }
+  if (server.isEmpty()) return {};
+
+  if (auto sim = std::dynamic_pointer_cast<TSimNetwork>(NetBackend::Current())) {
+    const QString base = SimServerFolder(sim->Root(), server);
+    if (base.isEmpty()) return {};
+    QStringList below = parts;
+    if (!share.isEmpty()) below.prepend(share);
+    const QString local = PosixFs::Join(base, PosixFs::Resolve(base, below));
+    if (!QFileInfo::exists(local)) return {};
+    return QUrl::fromLocalFile(local);
+  }
+  QUrl url;
+  url.setScheme(QStringLiteral("smb"));
+  url.setHost(server);
+  QString path = QStringLiteral("/");
+  if (!share.isEmpty()) path += share;
+  for (const QString& part : parts) path += u'/' + part;
+  url.setPath(path);
+  return url;
+}
+
+}  // namespace
+
+void SetLauncher(Launcher launcher) {
+  QMutexLocker lock(&LauncherLock);
+  CurrentLauncher() = std::move(launcher);
+}
+
+QUrl ItemUrl(const QString& rawItem) {
+  const QString item = Unquote(rawItem);
+  if (item.isEmpty()) return {};
+  if (WinPath::IsUnc(item)) return UncUrl(item);
+  if (WinPath::IsDrive(item)) {
+    TFsPath p;
+    if (FsPath::Parse(item, p) != 0) return {};
+    const QString local = TLocalDrive::LocalPath(p);
+    if (!QFileInfo::exists(local)) return {};
+    return QUrl::fromLocalFile(local);
+  }
+  if (IsAddress(item)) return QUrl(item);
+  return {};
+}
+
+int ShellExecute(QWidget*, const QString& verb, const QString& file, const QString&, const QString&, int) {
+  const QString v = verb.toLower();
+  if (!v.isEmpty() && v != QLatin1String("open") && v != QLatin1String("explore")) return SE_ERR_NOASSOC;
+  TShellRequest request{TShellRequest::Open, file, ItemUrl(file)};
+  if (!request.url.isValid()) return SE_ERR_FNF;
+  return Launch(request) ? SE_SUCCESS : SE_ERR_NOASSOC;
+}
+
+TExplorerCommand ParseExplorerCommand(const QString& commandLine) {
+  TExplorerCommand cmd;
+  const QString line = commandLine.trimmed();
+  // The program: a quoted or a blank-delimited first word.
+  qsizetype pos = 0;
+  QString program;
+  if (line.startsWith(u'"')) {
+    const qsizetype end = line.indexOf(u'"', 1);
+    program = end < 0 ? line.mid(1) : line.mid(1, end - 1);
+    pos = end < 0 ? line.size() : end + 1;
+  } else {
+    while (pos < line.size() && !line[pos].isSpace()) ++pos;
+    program = line.left(pos);
+  }
+  QString base = program.mid(std::max(program.lastIndexOf(u'\\'), program.lastIndexOf(u'/')) + 1).toLower();
+  if (base != QLatin1String("explorer") && base != QLatin1String("explorer.exe")) return cmd;
+  cmd.Valid = true;
+
+  // Switches "/n", "/e", "/root,X", "/select,ITEM", separated by commas;
+  // the item is the rest of the line, commas and all.
+  QString rest = line.mid(pos);
+  for (;;) {
+    rest = rest.trimmed();
+    if (rest.startsWith(u',')) {
+      rest = rest.mid(1);
+      continue;
+    }
+    if (!rest.startsWith(u'/')) break;
+    qsizetype end = 1;
+    while (end < rest.size() && rest[end] != u',' && !rest[end].isSpace()) ++end;
+    const QString sw = rest.mid(1, end - 1).toLower();
+    rest = rest.mid(end).trimmed();
+    if (rest.startsWith(u',')) rest = rest.mid(1);
+    if (sw == QLatin1String("select")) {
+      cmd.Select = true;
+      break;
+    }
+    if (sw == QLatin1String("root")) {  // its object is the next comma-separated word
+      const qsizetype comma = rest.indexOf(u',');
+      const QString root = comma < 0 ? rest : rest.left(comma);
+      rest = comma < 0 ? QString() : rest.mid(comma + 1);
+      if (rest.trimmed().isEmpty()) rest = root;
+    }
+  }
+  cmd.Item = Unquote(rest);
+  return cmd;
+}
+
+unsigned WinExec(const QString& commandLine, int) {
+  const TExplorerCommand cmd = ParseExplorerCommand(commandLine);
+  if (!cmd.Valid || cmd.Item.isEmpty()) return 2;
+  TShellRequest request{cmd.Select ? TShellRequest::Show : TShellRequest::Open, cmd.Item, ItemUrl(cmd.Item)};
+  if (!request.url.isValid()) return 2;
+  return Launch(request) ? 33 : 2;
+}
+
+}  // namespace Shell

@@ -1,0 +1,144 @@
+#include "search/Result_row.h"
+
+#include "platform/DateFormat.h"
+#include "platform/DosTime.h"
+#include "platform/FileAttr.h"
+#include "platform/SystemIcons.h"
+
+void SplitResultName(const QString& name, bool isDirectory, QString& caption, QString& type) {
+  if (isDirectory) {
+    caption = name;
+    type.clear();
+    return;
+  }
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot < 0) {
+    caption = name;
+    type.clear();
+    return;
+  }
+  caption = name.left(dot);
+  type = name.mid(dot + 1).toLower();
+}
+
+QString ResultDateText(const QDateTime& time) {
+  if (!time.isValid()) return QString();
+  QString text = DateFormat::DateTimeToStr(time);
+  if (text.size() < 11) text += QStringLiteral(" 00:00:00");
+  if (text.size() >= 13 && text[12] == u':') text.insert(11, u'0');
+  return text;
+}
+
+QString ResultAttributeText(int attributes) {
+  QString text;
+  text += (attributes & FILE_ATTRIBUTE_READONLY) ? u'r' : u'-';
+  text += (attributes & FILE_ATTRIBUTE_ARCHIVE) ? u'a' : u'-';
+  text += (attributes & FILE_ATTRIBUTE_HIDDEN) ? u'h' : u'-';
+  text += (attributes & FILE_ATTRIBUTE_SYSTEM) ? u's' : u'-';
+  return text;
+}
+
+void SplitSearchPath(const QString& searchPath, QString& computer, QString& path) {
+  const QString rest = searchPath.mid(2);
+  const qsizetype slash = rest.indexOf(u'\\');
+  if (slash < 0) {
+    computer = rest;
+    path.clear();
+    return;
+  }
+  computer = rest.left(slash);
+  path = rest.mid(slash);
+}
+
+TListItem MakeResultRow(const TSearchRec& entry, const QString& searchPath, const QString& folderMarker) {
+  TListItem row;
+  QString type;
+  const bool folder = entry.IsDirectory();
+  SplitResultName(entry.Name, folder, row.Caption, type);
+  QString computer, path;
+  SplitSearchPath(searchPath, computer, path);
+  row.SubItems.reserve(6);
+  row.SubItems << type;
+  // Sizes are carried whole: a file over 2 or 4 GiB shows its true size.
+  row.SubItems << (folder ? folderMarker : QString::number(entry.Size));
+  row.SubItems << ResultDateText(DosTime::FileDateToDateTime(entry.Time));
+  row.SubItems << ResultAttributeText(entry.Attr);
+  row.SubItems << computer << path;
+  row.ImageIndex = folder ? SystemIcons::FolderIndex() : SystemIcons::IndexForType(type);
+  return row;
+}
+
+bool IsFolderRow(const TListItem& row, const QString& folderMarker) {
+  return row.SubItems.size() > rcSize && row.SubItems[rcSize] == folderMarker;
+}
+
+QString ResultFullPath(const TListItem& row, const QString& folderMarker) {
+  const QString computer = row.SubItems.value(rcComputer);
+  const QString path = row.SubItems.value(rcPath);
+  QString full = QStringLiteral("\\\\") + computer + path + row.Caption;
+  if (IsFolderRow(row, folderMarker))
+    full += u'\\';
+  else
+    full += u'.' + row.SubItems.value(rcType);
+  return full;
+}
+
+namespace {
+
+bool DatePasses(const TExtendedCriteria& c, const QDateTime& t) {
+  if (c.TimeBetween) {
+    if (!t.isValid()) return false;
+    QDateTime low, high;
+    if (DateFormat::TryStrToDateTime(c.Down, low) && !(low < t)) return false;
+    if (DateFormat::TryStrToDateTime(c.Up, high) && !(t < high)) return false;
+    return true;
+  }
+  if (c.Old) {
+    if (!t.isValid()) return false;
+    if (c.CutoffDate.isValid() && t < c.CutoffDate) return false;
+  }
+  return true;
+}
+
+bool SizePasses(const TExtendedCriteria& c, const TSearchRec& entry) {
+  if (!c.SizeOn) return true;
+  if (entry.IsDirectory()) return false;
+  qint64 unit = 1024;
+  switch (c.SizeUnitIndex) {
+    case 0: unit = 1; break;
+    case 1: unit = 1024; break;
+    case 2: unit = 1048576; break;
+    case 3: unit = 1073741824; break;
+    default: break;
+  }
+  bool ok = false;
+  const qint64 number = c.SizeText.trimmed().toLongLong(&ok);
+  if (!ok) return true;
+  // 64-bit throughout: limits of 2 Gbyte(s) and more and files of that size compare exactly.
+  const qint64 limit = number * unit;
+  switch (c.OperIndex) {
+    case 0: return entry.Size > limit;
+    case 1: return entry.Size == limit;
+    case 2: return entry.Size < limit;
+    default: return true;
+  }
+}
+
+bool AttributesPass(const TExtendedCriteria& c, const TSearchRec& entry) {
+  if (!c.Attr) return true;
+  int mask = 0;
+  if (c.ReadOnly) mask |= FILE_ATTRIBUTE_READONLY;
+  if (c.Hidden) mask |= FILE_ATTRIBUTE_HIDDEN;
+  if (c.System) mask |= FILE_ATTRIBUTE_SYSTEM;
+  if (c.Archive) mask |= FILE_ATTRIBUTE_ARCHIVE;
+  if (c.Dir) mask |= FILE_ATTRIBUTE_DIRECTORY;
+  return (entry.Attr & mask) != 0;
+}
+
+}  // namespace
+
+bool MatchesCriteria(const TExtendedCriteria& criteria, const TSearchRec& entry) {
+  if (!DatePasses(criteria, DosTime::FileDateToDateTime(entry.Time))) return false;
+  if (!SizePasses(criteria, entry)) return false;
+  return AttributesPass(criteria, entry);
+}

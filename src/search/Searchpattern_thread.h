@@ -1,0 +1,81 @@
+#pragma once
+// The pattern-search worker: walks every ticked share of every ticked
+// computer of the computers tree depth first and adds a result row for each
+// entry whose name matches the search mask and passes the extended criteria.
+//
+// The worker never touches a window itself; every read of a control and
+// every change on screen is a synchronised call. Each worker keeps its own
+// copy of the values it exchanges with those calls (the tree indexes and
+// answers, the mask, the share path, the entry in hand), so a stopped worker
+// that is still inside a slow listing never meets the next search there.
+//
+// Pause, continue and stop are requests (Suspend, Resume, Terminate) that
+// the worker honours at its next check. Once asked to stop, it adds no row,
+// writes none of the search state, leaves SearchPatternThread alone and
+// skips its end-of-search update; every synchronised call tests the request
+// on the GUI thread, where the stop is made, so none can slip through. The
+// object frees itself when its work ends.
+#include <QString>
+#include <vector>
+
+#include "platform/FindFile.h"
+#include "platform/ListView.h"
+#include "platform/Thread.h"
+#include "search/Search_state.h"
+
+class TSearchPattern : public TThread {
+ public:
+  TSearchPattern();
+
+  // The walk over the tree (worker thread).
+  void SearchCheckedShares();
+  // Lists one folder (a network path ending in "\") and walks its subfolders.
+  void SearchFolder(const QString& path);
+
+  // Synchronised calls (GUI thread); each does nothing once a stop was asked.
+  void ResetFoundCount();
+  void ReadNodeCount();
+  void ReadPattern();
+  void ReadNodeCheck();
+  void ReadChildCount();
+  void ReadChildCheck();
+  void BuildSharePath();
+  void ShowSearchFolder();
+  void AddFoundItem();
+  void AddFoundItems();
+  void ShowSearchFinished();
+  void ShowSearchEnd();
+
+  // This worker's exchange values.
+  int TreeNodeCount = 0;
+  int TreeChildCount = 0;
+  int TreeCheckResult = 0;
+  int TreeNodeIndex = 0;
+  int TreeChildIndex = 0;
+  QString CurrentSharePath;
+  QString CurrentPattern;
+  TSearchRec FoundEntry;
+
+ protected:
+  void Execute() override;
+
+ private:
+  // Runs a synchronised call and tells whether the walk may go on.
+  bool Sync(void (TSearchPattern::*method)());
+  // The folder handed to ShowSearchFolder; the rows of its entries take
+  // their computer and path from it.
+  QString FFolder;
+  // An entry found and its row, made on the worker; the GUI thread adds
+  // the folder marker when the entry passes the criteria.
+  struct TFound {
+    TSearchRec Entry;
+    TListItem Row;
+  };
+  // Entries of one listing waiting for AddFoundItems.
+  std::vector<TFound> FPending;
+  TListItem FFoundRow;
+};
+
+// Whether an entry passes the extended criteria now set in FormMore, read
+// live from its controls (GUI thread). Used by both search workers.
+bool MatchesExtendedCriteria(const TSearchRec& entry);

@@ -1,0 +1,83 @@
+#include "transfer/Copy.h"
+
+#include <QList>
+
+#include "app/Main.h"
+#include "config/En_language.h"
+#include "platform/FindFile.h"
+#include "platform/ListView.h"
+
+QStringList CopyNames;
+QStringList CopySourceFolders;
+QString CopyDestination;
+double CopyTotalSize = 0;
+std::uint8_t CopyDestinationDrive = 0;
+
+namespace {
+
+bool IsDotEntry(const QString& name) { return name == QLatin1String(".") || name == QLatin1String(".."); }
+
+// Sums one folder tree in whole bytes, files of a folder before its subfolders.
+// Hidden and system folders count too, as the copy takes them along.
+std::int64_t TreeSize(const QString& path) {
+  std::int64_t size = 0;
+  QStringList subfolders;
+  TSearchRec rec;
+  if (FileSystem::FindFirst(path + QLatin1String("*.*"), faAnyFile, rec) == 0) {
+    do {
+      if (rec.IsDirectory()) {
+        if (!IsDotEntry(rec.Name)) subfolders.append(rec.Name);
+      } else {
+        size += rec.Size;
+      }
+    } while (FileSystem::FindNext(rec) == 0);
+    FileSystem::FindClose(rec);
+  }
+  for (const QString& name : subfolders) size += TreeSize(path + name + QLatin1Char('\\'));
+  return size;
+}
+
+}  // namespace
+
+std::uint8_t DriveNumberOf(const QString& path) {
+  if (path.size() < 2 || path.at(1) != QLatin1Char(':')) return 0;
+  const QChar letter = path.at(0).toUpper();
+  if (letter < QLatin1Char('A') || letter > QLatin1Char('Z')) return 0;
+  return static_cast<std::uint8_t>(letter.unicode() - 64);
+}
+
+double FolderSize(const QString& path) { return static_cast<double>(TreeSize(path)); }
+
+double PathSize(const QString& path) {
+  if (path.endsWith(QLatin1Char('\\'))) return FolderSize(path);
+  TSearchRec rec;
+  if (FileSystem::FindFirst(path, faAnyFile, rec) != 0) return 0;
+  const std::int64_t size = rec.IsDirectory() ? 0 : rec.Size;
+  FileSystem::FindClose(rec);
+  return static_cast<double>(size);
+}
+
+double BuildCopyList() {
+  CopyNames.clear();
+  CopySourceFolders.clear();
+  std::int64_t total = 0;
+  if (FormMain && FormMain->ListViewResult) {
+    const TListView* list = FormMain->ListViewResult;
+    for (int i = 0; i < list->Count(); ++i) {
+      const TListItem& row = list->Item(i);
+      if (!row.Selected) continue;
+      const QString type = row.SubItems.value(0);
+      const QString sizeText = row.SubItems.value(1);
+      CopySourceFolders.append(QLatin1String("\\\\") + row.SubItems.value(4) + row.SubItems.value(5));
+      if (sizeText == TextFileDir) {
+        CopyNames.append(row.Caption + QLatin1Char('\\'));
+      } else {
+        total += sizeText.toLongLong();
+        CopyNames.append(row.Caption + QLatin1Char('.') + type);
+      }
+    }
+  }
+  for (qsizetype i = 0; i < CopyNames.size(); ++i)
+    if (CopyNames.at(i).endsWith(QLatin1Char('\\'))) total += TreeSize(CopySourceFolders.at(i) + CopyNames.at(i));
+  return static_cast<double>(total);
+}

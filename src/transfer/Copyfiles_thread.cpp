@@ -1,0 +1,310 @@
+#include "transfer/Copyfiles_thread.h"
+
+#include <QLabel>
+#include <QDateTime>
+#include <algorithm>
+#include <memory>
+
+#include "app/Main.h"
+#include "config/En_language.h"
+#include "platform/FileIo.h"
+#include "platform/FileSystem.h"
+#include "platform/FindFile.h"
+#include "platform/Messages.h"
+#include "transfer/Cgauge.h"
+#include "transfer/Copyform.h"
+#include "transfer/Progress.h"
+
+using namespace FileSystem;
+
+namespace {
+
+bool IsDotEntry(const QString& name) { return name == QLatin1String(".") || name == QLatin1String(".."); }
+
+// The second (0..59) of the wall clock.
+int CurrentSecond() { return int((QDateTime::currentMSecsSinceEpoch() / 1000) % 60); }
+
+// Closes a file handle when it leaves scope, unless closed before.
+class TFileGuard {
+ public:
+  explicit TFileGuard(THandle h = INVALID_HANDLE_VALUE) : FHandle(h) {}
+  ~TFileGuard() { Close(); }
+  TFileGuard(const TFileGuard&) = delete;
+  TFileGuard& operator=(const TFileGuard&) = delete;
+  THandle Get() const { return FHandle; }
+  bool IsOpen() const { return FHandle != INVALID_HANDLE_VALUE; }
+  void Reset(THandle h) {
+    Close();
+    FHandle = h;
+  }
+  void Close() {
+    if (IsOpen()) FileClose(FHandle);
+    FHandle = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  THandle FHandle;
+};
+
+}  // namespace
+
+TCopyFiles::TCopyFiles(bool CreateSuspended) : TThread(CreateSuspended) {
+  FLastSecond = CurrentSecond();
+}
+
+TCopyFiles::~TCopyFiles() = default;
+
+void TCopyFiles::Execute() {
+  const qsizetype count = std::min(FNames.size(), FSourceFolders.size());
+  for (qsizetype i = 0; i < count; ++i) {
+    const QString& name = FNames.at(i);
+    if (name.endsWith(QLatin1Char('\\')))
+      CopyFolder(FSourceFolders.at(i), name);
+    else
+      CopyOneFile(FSourceFolders.at(i), QString(), name);
+    if (Terminated()) break;
+  }
+  Synchronize([this] { CopyFinished(); });
+}
+
+void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolder) {
+  const QString target = FDestination + Subfolder;
+  if (!DirectoryExists(target)) CreateDir(target);  // a failure shows as its files' create errors
+
+  // One listing serves both passes: files first, then the subfolders.
+  // Hidden and system folders are taken along like hidden files are.
+  QStringList files;
+  QStringList folders;
+  TSearchRec rec;
+  if (FindFirst(SourceFolder + Subfolder + QLatin1String("*.*"), faAnyFile, rec) == 0) {
+    do {
+      if (!rec.IsDirectory())
+        files.append(rec.Name);
+      else if (!IsDotEntry(rec.Name))
+        folders.append(rec.Name);
+    } while (FindNext(rec) == 0);
+    FindClose(rec);
+  }
+  for (const QString& name : files) {
+    CopyOneFile(SourceFolder, Subfolder, name);
+    if (Terminated()) return;
+  }
+  for (const QString& name : folders) {
+    CopyFolder(SourceFolder, Subfolder + name + QLatin1Char('\\'));
+    if (Terminated()) return;
+  }
+}
+
+void TCopyFiles::RecountTotalPercent() { FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize); }
+
+void TCopyFiles::ReportError(const QString& Text) {
+  FErrorText = Text;
+  Synchronize([this] { SendCopyError(); });
+}
+
+void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
+  const QString source = SourceFolder + Subfolder + Name;
+  const QString destination = FDestination + Subfolder + Name;
+  FCurrentSourceFolder = SourceFolder;
+  FCurrentSubfolder = Subfolder;
+  FCurrentName = Name;
+  FFilePercent = 0;
+  Synchronize([this] {
+    ShowCopyFiles();
+    ShowCopyProgress();
+  });
+
+  int decision = fdCopy;
+  FFileExistsDecision = fdCopy;
+  if (FileExists(destination)) {
+    if (FSkipAll) {
+      decision = fdSkip;
+    } else if (FReplaceAll) {
+      decision = fdReplace;
+    } else {
+      Synchronize([this] { ShowCopyFiles(); });
+      FSourceName = source;
+      FDestinationName = destination;
+      Synchronize([this] { SendFileExists(); });
+      decision = FFileExistsDecision;
+    }
+  }
+
+  if (decision == fdSkip) {
+    TSearchRec rec;
+    if (FindFirst(source, faAnyFile, rec) == 0) {
+      if (!rec.IsDirectory()) FDoneSize += rec.Size;
+      FindClose(rec);
+    }
+    FFilePercent = 100;
+    RecountTotalPercent();
+    return;
+  }
+  if (decision == fdReplace) {
+    DeleteFile(destination);  // a file that stays is emptied by the create below
+    decision = fdCopy;
+  }
+  if (decision != fdCopy && decision != fdAppend) return;  // no other answer exists
+  const bool appending = decision == fdAppend;
+
+  // The source is opened first, so that a source that cannot be read never
+  // leaves an empty destination behind.
+  std::int64_t fileDone = 0;
+  TFileGuard in(FileOpen(source, fmOpenRead));
+  if (!in.IsOpen()) {
+    ReportError(TextErrorsOpenFile + QLatin1Char(' ') + source);
+    return;
+  }
+  TFileGuard out(appending ? FileOpen(destination, fmOpenWrite) : FileCreate(destination));
+  if (!out.IsOpen()) {
+    ReportError(TextErrorsCreateFile + QLatin1Char(' ') + destination);
+    return;
+  }
+  const std::int64_t size = std::max<std::int64_t>(FileGetSize(in.Get()), 0);
+
+  // Resume: continue the source where the destination ends. A destination
+  // as long as the source or longer is complete; it keeps its bytes.
+  std::int64_t offset = 0;
+  if (appending) {
+    const std::int64_t end = FileSeek(out.Get(), 0, 2);
+    offset = std::clamp<std::int64_t>(end, 0, size);
+    if (FileSeek(in.Get(), offset, 0) != offset) {
+      ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
+      return;  // both closed; the partial destination stays for a later resume
+    }
+    fileDone = offset;
+    FDoneSize += offset;
+  }
+
+  // A partly written destination is removed on failure unless the user
+  // chose to keep it; a resumed one is never removed, as it held data
+  // before this copy began.
+  auto dropPartial = [&] {
+    in.Close();
+    out.Close();
+    if (!appending && !FKeepPartial) DeleteFile(destination);
+  };
+
+  // Room for what is still to be written (strictly less than the free space).
+  const std::int64_t needed = size - offset;
+  const std::int64_t free = DiskFree(destination);
+  if (free < 0 || needed >= free) {
+    dropPartial();
+    ReportError(TextErrorsNoSpace);
+    return;
+  }
+
+  // A resumed file starts at the percent it already has.
+  if (fileDone > 0) {
+    FFilePercent = Progress::Percent(double(fileDone), double(size));
+    RecountTotalPercent();
+    Synchronize([this] { ShowCopyProgress(); });
+  }
+
+  // The pass limit ends the loop for a source that keeps growing while it
+  // is read; what was written by then is kept as the copy.
+  const std::int64_t limit = (size / 1024) * 64 + 1;
+  std::unique_ptr<char[]> buffer(new char[BlockSize]);
+  for (std::int64_t pass = 0; pass < limit; ++pass) {
+    const int n = FileRead(in.Get(), buffer.get(), BlockSize);
+    if (n < 0) {
+      dropPartial();
+      ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
+      return;
+    }
+    if (n == 0) break;  // the end of the source
+    const int written = FileWrite(out.Get(), buffer.get(), n);
+    if (written > 0) {
+      FTickBytes += written;
+      fileDone += written;
+      FDoneSize += written;
+    }
+    if (written != n) {
+      dropPartial();
+      ReportError(TextErrorsWriteFile);
+      return;
+    }
+    const int filePercent = size > 0 ? Progress::Percent(double(fileDone), double(size)) : FFilePercent;
+    const int totalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
+    const bool changed = filePercent != FFilePercent || totalPercent != FTotalPercent;
+    FFilePercent = filePercent;
+    FTotalPercent = totalPercent;
+    // The last short block finishes the file without a stop test.
+    if (n < BlockSize && fileDone >= size) break;
+    // The window is refreshed when what it shows would change: a percent,
+    // or the speed once the wall-clock second has turned. In between, the
+    // block only passes the pause point.
+    if (changed || FJustResumed || CurrentSecond() != FLastSecond)
+      Synchronize([this] { ShowCopyProgress(); });
+    else
+      CheckSuspended();
+    if (Terminated()) {
+      dropPartial();
+      return;
+    }
+  }
+
+  // A source that ended early (it was cut or vanished while being read)
+  // leaves an incomplete copy: that is a failure, never a finished file.
+  if (fileDone < size) {
+    dropPartial();
+    ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
+    return;
+  }
+
+  // The copy carries the source's modification time.
+  qint64 ns = 0;
+  if (FileGetTime(in.Get(), ns)) FileSetTime(out.Get(), ns);
+  in.Close();
+  out.Close();
+  FFilePercent = 100;
+  Synchronize([this] { ShowCopyProgress(); });
+}
+
+// ---- synchronised calls: these run on the GUI thread ----
+
+void TCopyFiles::ShowCopyFiles() {
+  TFormCopy* form = FFormCopy;
+  if (!form) return;
+  const QString rest = FCurrentSubfolder + FCurrentName;
+  form->LabelFrom->setText(TextCopyToFrom + FCurrentSourceFolder + rest);
+  form->LabelFrom->adjustSize();
+  form->LabelTo->setText(TextCopyToTo + FDestination + rest);
+  form->LabelTo->adjustSize();
+}
+
+void TCopyFiles::ShowCopyProgress() {
+  TFormCopy* form = FFormCopy;
+  if (!form) return;
+  form->setWindowTitle(Progress::CaptionText(FTotalPercent));
+  form->CGaugeFile->SetProgress(FFilePercent);
+  form->CGaugeTotal->SetProgress(FTotalPercent);
+  const int second = CurrentSecond();
+  if (FJustResumed.exchange(false)) {
+    FLastSecond = second;
+    return;
+  }
+  if (second == FLastSecond) return;
+  form->LabelSpeed->setText(Progress::SpeedText(FTickBytes));
+  form->LabelSpeed->adjustSize();
+  form->LabelTime->setText(
+      Progress::TimeLeftText(Progress::SecondsLeft(FTotalSize, double(FDoneSize), FTickBytes)));
+  form->LabelTime->adjustSize();
+  FTickBytes = 0;
+  FLastSecond = second;
+}
+
+void TCopyFiles::SendFileExists() {
+  // Without an answer the existing file is left alone.
+  FFileExistsDecision = fdSkip;
+  SendMessage(FormMain, WM_FILE_EXISTS, reinterpret_cast<std::intptr_t>(this), 0);
+}
+
+void TCopyFiles::SendCopyError() {
+  SendMessage(FormMain, WM_COPY_ERROR, reinterpret_cast<std::intptr_t>(this), 0);
+}
+
+void TCopyFiles::CopyFinished() {
+  if (FCancelled || !FFormCopy) return;
+  FFormCopy->NotifyTransferEnd(FFormCopy, 1);
+}

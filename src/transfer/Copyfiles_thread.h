@@ -1,0 +1,85 @@
+#pragma once
+// The copy worker: copies every file and folder tree of its name list from
+// the network into the destination folder in 64 KiB blocks, asks the user
+// when a destination exists, reports errors, keeps its progress window up to
+// date, resumes half-copied files and stops on request.
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+
+#include "platform/Thread.h"
+
+class TFormCopy;
+
+// The answer for the current file when its destination exists.
+enum TFileExistsDecision : int {
+  fdCopy = 0,     // create the destination anew and copy from the start
+  fdSkip = 3,     // leave the destination untouched
+  fdReplace = 4,  // delete the destination, then copy as fdCopy
+  fdAppend = 5,   // resume: continue the source at the destination's length
+};
+
+class TCopyFiles : public TThread {
+ public:
+  explicit TCopyFiles(bool CreateSuspended = true);
+  ~TCopyFiles() override;
+
+  static constexpr int BlockSize = 65536;
+
+  // Bytes moved since the last speed update.
+  std::int64_t FTickBytes = 0;
+  // Wall-clock second (0..59) of the last speed update.
+  int FLastSecond = 0;
+  // Inputs, set by StartTransfer before the worker is resumed.
+  QStringList FNames;          // a folder ends with a backslash
+  QStringList FSourceFolders;  // same index as FNames
+  TFormCopy* FFormCopy = nullptr;
+  double FTotalSize = 0;
+  QString FDestination;  // with trailing backslash
+  std::uint8_t FDestinationDrive = 0;
+
+  // Bytes counted as done: copied, skipped, or already present when appending.
+  std::int64_t FDoneSize = 0;
+  // The file being copied (read by ShowCopyFiles).
+  QString FCurrentSourceFolder;
+  QString FCurrentName;
+  QString FCurrentSubfolder;
+  int FFilePercent = 0;
+  int FTotalPercent = 0;
+
+  // Written by the file-exists dialog while the worker waits for it.
+  std::atomic<int> FFileExistsDecision{fdCopy};
+  std::atomic<bool> FSkipAll{false};
+  std::atomic<bool> FReplaceAll{false};
+  // Shown by the dialogs.
+  QString FErrorText;
+  QString FSourceName;
+  QString FDestinationName;
+  // Set by the Pause button: the next progress call only restarts the speed clock.
+  std::atomic<bool> FJustResumed{false};
+  // Keep a partly received file when the copy is cancelled (set by the main
+  // window from the user's answer, read by the worker when it ends).
+  std::atomic<bool> FKeepPartial{false};
+  // Set by Cancel: the end call then does not notify the window.
+  std::atomic<bool> FCancelled{false};
+
+  // Terminated() for the dialogs and the window.
+  using TThread::Terminated;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void CopyFolder(const QString& SourceFolder, const QString& Subfolder);
+  void CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name);
+  // Synchronised calls (run on the GUI thread while the worker waits).
+  void ShowCopyFiles();
+  void ShowCopyProgress();
+  void SendFileExists();
+  void SendCopyError();
+  void CopyFinished();
+  // Shows an error through the main window and waits for the user.
+  void ReportError(const QString& Text);
+  void RecountTotalPercent();
+};

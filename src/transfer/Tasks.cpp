@@ -1,0 +1,5 @@
+#include "transfer/Tasks.h"
+
+void LoadTasks() {}
+
+void SaveTasks() {}

@@ -1,0 +1,102 @@
+// The toolkit's date-time texts: formatting by its letters, reading back by
+// the short date and long time formats, and the conversion of locale formats.
+#include <gtest/gtest.h>
+
+#include "platform/DateFormat.h"
+
+namespace {
+
+class DateFormatTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DateFormat::SetShortDateFormat(QStringLiteral("dd.mm.yyyy"));
+    DateFormat::SetLongTimeFormat(QStringLiteral("h:mm:ss"));
+  }
+  void TearDown() override { DateFormat::ResetToSystem(); }
+};
+
+QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
+
+}  // namespace
+
+TEST_F(DateFormatTest, MonthAfterAnHourIsTheMinute) {
+  EXPECT_EQ(DateFormat::FormatDateTime("h:mm:ss", At(2003, 2, 1, 9, 5, 7)), "9:05:07");
+  EXPECT_EQ(DateFormat::FormatDateTime("hh:nn:ss", At(2003, 2, 1, 9, 5, 7)), "09:05:07");
+  EXPECT_EQ(DateFormat::FormatDateTime("dd.mm.yyyy", At(2003, 2, 1)), "01.02.2003");
+  EXPECT_EQ(DateFormat::FormatDateTime("d/m/yy", At(2003, 2, 1)), "1.2.03");  // "/" is the date separator
+  EXPECT_EQ(DateFormat::FormatDateTime("'at' h 'o''clock'", At(2003, 2, 1, 9)), "at 9 oclock");
+  EXPECT_EQ(DateFormat::FormatDateTime("h:nn ampm", At(2003, 2, 1, 0, 30)), "12:30 AM");
+  EXPECT_EQ(DateFormat::FormatDateTime("h:nn am/pm", At(2003, 2, 1, 13, 30)), "1:30 pm");
+}
+
+TEST_F(DateFormatTest, DateTimeToStrLeavesMidnightOut) {
+  EXPECT_EQ(DateFormat::DateTimeToStr(At(2003, 2, 1)), "01.02.2003");
+  EXPECT_EQ(DateFormat::DateTimeToStr(At(2003, 2, 1, 0, 0, 1)), "01.02.2003 0:00:01");
+  EXPECT_EQ(DateFormat::DateToStr(QDate(2026, 3, 15)), "15.03.2026");
+}
+
+TEST_F(DateFormatTest, TextsReadBackByTheFormats) {
+  QDateTime v;
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("01.02.2003 09:05:07", v));
+  EXPECT_EQ(v, At(2003, 2, 1, 9, 5, 7));
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("1.2.2003", v));
+  EXPECT_EQ(v, At(2003, 2, 1));
+  ASSERT_TRUE(DateFormat::TryStrToDateTime(" 31.12.1999 23:59 ", v));
+  EXPECT_EQ(v, At(1999, 12, 31, 23, 59));
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("01.02.2003 1:05:07 PM", v));
+  EXPECT_EQ(v, At(2003, 2, 1, 13, 5, 7));
+  for (const char* bad : {"", "  ", "32.01.2003", "01.13.2003", "01/02/2003", "01.02.2003 25:00", "abc",
+                          "01.02.2003 x", "29.02.2003"})
+    EXPECT_FALSE(DateFormat::TryStrToDateTime(QString::fromLatin1(bad), v)) << bad;
+  // A time alone is a time of the toolkit's day zero.
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("9:05:07", v));
+  EXPECT_EQ(v, At(1899, 12, 30, 9, 5, 7));
+}
+
+TEST_F(DateFormatTest, OrderAndTwoDigitYearsFollowTheFormat) {
+  DateFormat::SetShortDateFormat("m/d/yyyy");
+  QDate d;
+  ASSERT_TRUE(DateFormat::TryStrToDate("2/1/2003", d));
+  EXPECT_EQ(d, QDate(2003, 2, 1));
+  DateFormat::SetShortDateFormat("yyyy-mm-dd");
+  ASSERT_TRUE(DateFormat::TryStrToDate("2003-02-01", d));
+  EXPECT_EQ(d, QDate(2003, 2, 1));
+  DateFormat::SetShortDateFormat("dd.mm.yy");
+  ASSERT_TRUE(DateFormat::TryStrToDate("01.02.03", d));
+  EXPECT_EQ(d.month(), 2);
+  EXPECT_LE(qAbs(d.year() - QDate::currentDate().year()), 50);
+  EXPECT_EQ(d.year() % 100, 3);
+}
+
+TEST_F(DateFormatTest, FormattedTextsReadBackToTheSameValue) {
+  for (const char* date : {"dd.mm.yyyy", "m/d/yyyy", "yyyy-mm-dd", "d.m.yyyy"}) {
+    for (const char* time : {"h:mm:ss", "hh:nn:ss", "h:nn:ss AMPM"}) {
+      DateFormat::SetShortDateFormat(QString::fromLatin1(date));
+      DateFormat::SetLongTimeFormat(QString::fromLatin1(time));
+      const QDateTime value = At(2019, 11, 4, 17, 8, 9);
+      QDateTime back;
+      ASSERT_TRUE(DateFormat::TryStrToDateTime(DateFormat::DateTimeToStr(value), back)) << date << " " << time;
+      EXPECT_EQ(back, value) << date << " " << time;
+    }
+  }
+}
+
+TEST(DateFormatConversion, LocaleFormatsInTheToolkitsLetters) {
+  EXPECT_EQ(DateFormat::FromLocaleFormat("dd.MM.yyyy"), "dd.mm.yyyy");
+  EXPECT_EQ(DateFormat::FromLocaleFormat("M/d/yy"), "m/d/yy");
+  EXPECT_EQ(DateFormat::FromLocaleFormat("HH:mm:ss"), "hh:nn:ss");
+  EXPECT_EQ(DateFormat::FromLocaleFormat("h:mm:ss AP t"), "h:nn:ss ampm");
+  EXPECT_EQ(DateFormat::FromLocaleFormat("d 'de' MMMM"), "d \"de\" mmmm");
+}
+
+TEST(DateFormatConversion, SystemFormatsAreUsable) {
+  DateFormat::ResetToSystem();
+  EXPECT_FALSE(DateFormat::ShortDateFormat().isEmpty());
+  EXPECT_FALSE(DateFormat::LongTimeFormat().isEmpty());
+  const QDateTime value(QDate(2019, 11, 4), QTime(17, 8, 9));
+  QDateTime back;
+  ASSERT_TRUE(DateFormat::TryStrToDateTime(DateFormat::DateTimeToStr(value), back))
+      << DateFormat::DateTimeToStr(value).toStdString();
+  EXPECT_EQ(back.date(), value.date());
+  EXPECT_EQ(back.time().hour(), 17);
+}

@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "platform/WildMatch.h"
+
+namespace {
+
+bool M(const char* mask, const char* name) { return TWildMask(QString::fromUtf8(mask)).Matches(QString::fromUtf8(name)); }
+
+}  // namespace
+
+TEST(WildMatch, StarAndQuestionMarkIgnoreLetterCase) {
+  EXPECT_TRUE(M("*.txt", "notes.txt"));
+  EXPECT_TRUE(M("*.TXT", "notes.txt"));
+  EXPECT_TRUE(M("*.txt", "NOTES.TXT"));
+  EXPECT_TRUE(M("?.txt", "a.txt"));
+  EXPECT_FALSE(M("?.txt", "ab.txt"));
+  EXPECT_FALSE(M("?.txt", ".txt"));
+  EXPECT_TRUE(M("re*rt.d?c", "Report.DOC"));
+  EXPECT_TRUE(M("*a*b*", "xxaYYbzz"));
+  EXPECT_FALSE(M("*a*b*", "xxbYYazz"));
+  EXPECT_TRUE(M("Readme", "README"));
+  EXPECT_FALSE(M("Readme", "README2"));
+  EXPECT_TRUE(M("*", ".profile"));
+  EXPECT_TRUE(M("*.gz", "archive.tar.gz"));
+  EXPECT_TRUE(M("*.tar.*", "archive.tar.gz"));
+}
+
+TEST(WildMatch, StarDotStarMatchesEveryNameAsWindowsDoes) {
+  for (const char* n : {"README", "a.b", ".profile", ".", "..", "x.y.z", "name."}) EXPECT_TRUE(M("*.*", n)) << n;
+  EXPECT_TRUE(M("readme.*", "README"));
+  EXPECT_TRUE(M("readme.*", "readme.txt"));
+  EXPECT_FALSE(M("readme.*", "readme2"));
+  // A final dot asks for names without an extension.
+  EXPECT_TRUE(M("*.", "README"));
+  EXPECT_FALSE(M("*.", "readme.txt"));
+}
+
+TEST(WildMatch, ThreeLetterExtensionAlsoMatchesLongerOnesThroughShortNames) {
+  EXPECT_TRUE(M("*.htm", "page.htm"));
+  EXPECT_TRUE(M("*.htm", "PAGE.HTM"));
+  EXPECT_TRUE(M("*.htm", "page.html"));
+  EXPECT_TRUE(M("*.HTM", "index.Html"));
+  EXPECT_TRUE(M("*.jpe", "photo.jpeg"));
+  EXPECT_FALSE(M("*.htm", "page.hta"));
+  EXPECT_FALSE(M("*.ht", "page.html"));  // the short extension is HTM, not HT
+  EXPECT_FALSE(M("page.htm", "page.html"));  // a literal name stays literal
+  EXPECT_FALSE(M("*.htm", "page.xhtml"));
+}
+
+TEST(WildMatch, ShortNamesFollowTheEightDotThreeRules) {
+  EXPECT_EQ(WildMatch::ShortName("page.htm"), "");
+  EXPECT_EQ(WildMatch::ShortName("README"), "");
+  EXPECT_EQ(WildMatch::ShortName("page.html"), "PAGE~1.HTM");
+  EXPECT_EQ(WildMatch::ShortName("Quarterly report.docx"), "QUARTE~1.DOC");
+  EXPECT_EQ(WildMatch::ShortName("archive.tar.gz"), "ARCHIV~1.GZ");
+  EXPECT_EQ(WildMatch::ShortName(".profile"), "PROFIL~1");
+  EXPECT_EQ(WildMatch::ShortName("a+b.txt"), "A_B~1.TXT");
+}
+
+TEST(WildMatch, ExtremeNamesNeitherCrashNorHang) {
+  const QString longName(5000, u'a');
+  EXPECT_TRUE(TWildMask("*a*a*a*a*a*a*a*a*a*a*a").Matches(longName));
+  EXPECT_FALSE(TWildMask("*a*a*a*a*a*a*a*a*a*a*b").Matches(longName));
+  EXPECT_FALSE(TWildMask("").Matches("x"));
+  EXPECT_TRUE(TWildMask("").Matches(""));
+  EXPECT_TRUE(TWildMask("*").Matches(QString::fromUtf8("Überweisung.pdf")));
+  EXPECT_TRUE(TWildMask("ü*.PDF").Matches(QString::fromUtf8("Überweisung.pdf")));
+}

@@ -1,0 +1,180 @@
+// The pattern search over the simulated network, driven as the user drives
+// it: ticked computers and shares, a mask, Find, and the rows that come back.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "app/Main.h"
+#include "config/En_language.h"
+#include "config/Settings.h"
+#include "platform/DateFormat.h"
+#include "platform/ListView.h"
+#include "search/More.h"
+#include "search/Searchpattern_thread.h"
+#include "support/SearchRun.h"
+
+namespace {
+
+QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
+
+class SearchWalk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DateFormat::SetShortDateFormat("dd.mm.yyyy");
+    DateFormat::SetLongTimeFormat("hh:nn:ss");
+    S = std::make_unique<SearchRun>();
+    TSimNet& n = S->Net;
+    n.AddServer("WORK", "PC1");
+    n.AddShare("PC1", "docs");
+    n.AddShare("PC1", "music");
+    n.AddServer("WORK", "PC2");
+    n.AddShare("PC2", "pub");
+    n.AddFile("\\\\PC1\\docs\\Report.TXT", 1200, At(2003, 2, 1, 9, 5, 6), "ra");
+    n.AddFile("\\\\PC1\\docs\\notes.txt", 0, At(2010, 1, 1));
+    n.AddFile("\\\\PC1\\docs\\README", 7, At(2010, 1, 1));
+    n.AddFolder("\\\\PC1\\docs\\sub", At(2011, 1, 1));
+    n.AddFile("\\\\PC1\\docs\\sub\\deep.txt", 5, At(2011, 1, 1));
+    n.AddFolder("\\\\PC1\\docs\\sub\\Docs.old", At(2012, 1, 1));
+    n.AddFile("\\\\PC1\\docs\\sub\\Docs.old\\deeper.txt", 6, At(2012, 1, 1));
+    n.AddFolder("\\\\PC1\\docs\\secret.txt", At(2011, 1, 1), "h");
+    n.AddFile("\\\\PC1\\docs\\secret.txt\\inside.txt", 8, At(2011, 1, 1));
+    n.AddFolder("\\\\PC1\\docs\\sys", At(2011, 1, 1), "s");
+    n.AddFile("\\\\PC1\\docs\\sys\\boot.txt", 8, At(2011, 1, 1));
+    n.AddFile("\\\\PC1\\music\\song.txt", 3, At(2011, 1, 1));
+    n.AddFile("\\\\PC2\\pub\\other.txt", 4, At(2011, 1, 1));
+  }
+  void TearDown() override {
+    S.reset();
+    DateFormat::ResetToSystem();
+  }
+  // Runs one search to its end.
+  void Search(const QString& mask) {
+    S->Find(mask);
+    ASSERT_TRUE(S->WaitForSearchEnd());
+  }
+  std::unique_ptr<SearchRun> S;
+};
+
+}  // namespace
+
+TEST_F(SearchWalk, OnlyTickedSharesOfTickedComputersAreSearched) {
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "docs", false);
+  S->AddShare(pc1, "music", true);
+  QTreeWidgetItem* pc2 = S->AddComputer("PC2", false);
+  S->AddShare(pc2, "pub", true);
+  Search("*.txt");
+  EXPECT_EQ(S->Rows(), QStringList{"PC1|\\music\\|song|txt|3|-a--"});
+  EXPECT_EQ(FoundCount, 1);
+  EXPECT_EQ(S->Panel(1), TextStatusFiles + "1");
+}
+
+TEST_F(SearchWalk, TickedComputerWithoutTickedSharesYieldsNothing) {
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "docs", false);
+  Search("*");
+  EXPECT_TRUE(S->Rows().isEmpty());
+  EXPECT_EQ(S->Panel(0), " " + TextStatusOk);
+}
+
+TEST_F(SearchWalk, MatchesComeBeforeSubfoldersAndHiddenFoldersAreNotEntered) {
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "docs", true);
+  Search("*.txt");
+  // The hidden folder secret.txt matches and is listed, but nothing inside it
+  // is; the system folder is not entered either; every other subfolder is.
+  EXPECT_EQ(S->Rows(), (QStringList{
+                           "PC1|\\docs\\|notes|txt|0|-a--",
+                           "PC1|\\docs\\|Report|txt|1200|ra--",
+                           "PC1|\\docs\\|secret.txt||" + TextFileDir + "|--h-",
+                           "PC1|\\docs\\sub\\|deep|txt|5|-a--",
+                           "PC1|\\docs\\sub\\Docs.old\\|deeper|txt|6|-a--",
+                       }));
+  EXPECT_EQ(FormMain->ListViewResult->Item(1).SubItems[2], "01.02.2003 09:05:06");
+  EXPECT_EQ(S->Panel(1), TextStatusFiles + "5");
+}
+
+TEST_F(SearchWalk, DotEntriesAreNeverRowsAndTheCountIsTheRowCount) {
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "docs", true);
+  Search("*");
+  const QStringList rows = S->Rows();
+  for (const QString& row : rows) {
+    const QString caption = row.section(u'|', 2, 2);
+    EXPECT_NE(caption, ".");
+    EXPECT_NE(caption, "..");
+  }
+  EXPECT_EQ(rows.size(), 9);  // 3 files, 3 folders in the root; 1 + 1 in sub; 1 in Docs.old
+  EXPECT_EQ(FoundCount, rows.size());
+  EXPECT_EQ(S->Panel(1), TextStatusFiles + QString::number(rows.size()));
+  EXPECT_TRUE(rows.contains("PC1|\\docs\\sub\\|Docs.old||" + TextFileDir + "|----"));
+  EXPECT_TRUE(rows.contains("PC1|\\docs\\|README||7|-a--"));
+}
+
+TEST_F(SearchWalk, EndOfSearchRestoresTheWindow) {
+  FormMain->CheckBoxInvers->setEnabled(false);  // a panel control disabled before the search stays so
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "music", true);
+  FormMore->FResetOnShow = false;
+  S->Find("*.txt");
+  EXPECT_FALSE(FormMain->EditPattern->isEnabled());
+  EXPECT_FALSE(FormMain->ListViewBoxComputers->isEnabled());
+  EXPECT_TRUE(FormMain->ToolButtonPause->isEnabled());
+  ASSERT_TRUE(S->WaitForSearchEnd());
+  EXPECT_EQ(SearchPatternThread, nullptr);
+  EXPECT_TRUE(FormMain->EditPattern->isEnabled());
+  EXPECT_TRUE(FormMain->ListViewBoxComputers->isEnabled());
+  EXPECT_FALSE(FormMain->CheckBoxInvers->isEnabled());
+  EXPECT_TRUE(FormMain->ButtonMore->isEnabled());
+  EXPECT_TRUE(FormMain->More->isEnabled());
+  EXPECT_TRUE(FormMain->ToolButtonMore->isEnabled());
+  EXPECT_FALSE(FormMain->ToolButtonPause->isEnabled());
+  EXPECT_FALSE(FormMain->ToolButtonEnd->isEnabled());
+  EXPECT_FALSE(FormMain->Pause->isEnabled());
+  EXPECT_FALSE(FormMain->End->isEnabled());
+  EXPECT_TRUE(FormMain->SelectAll->isEnabled());
+  EXPECT_TRUE(FormMore->FResetOnShow);
+  EXPECT_EQ(S->Panel(0), " " + TextStatusOk);
+  EXPECT_EQ(CurrentSearchPath, "\\\\PC1\\music\\");
+}
+
+TEST_F(SearchWalk, MaskGoesIntoTheHistory) {
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "music", true);
+  Search("song*");
+  EXPECT_EQ(S->Rows().size(), 1);
+  EXPECT_NE(ComboIndexOfText(FormMain->EditPattern, "song*"), -1);
+}
+
+TEST_F(SearchWalk, CriteriaOfTheDialogApplyToEveryEntry) {
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "docs", true);
+  FormMore->ResetControls();
+  FormMore->CheckBoxSize->setChecked(true);
+  FormMore->ComboBoxOper->setCurrentIndex(1);
+  FormMore->MaskEditSize->setText("0");
+  FormMore->ComboBoxSize->setCurrentIndex(0);
+  Search("*");
+  EXPECT_EQ(S->Rows(), QStringList{"PC1|\\docs\\|notes|txt|0|-a--"});
+
+  FormMore->ResetControls();
+  FormMore->CheckBoxAttr->setChecked(true);
+  FormMore->CheckBoxDir->setChecked(true);
+  Search("*");
+  EXPECT_EQ(S->Rows().size(), 4);  // sub, secret.txt, sys and Docs.old
+  for (const QString& row : S->Rows()) EXPECT_EQ(row.section(u'|', 4, 4), TextFileDir) << row.toStdString();
+}
+
+TEST_F(SearchWalk, UnreachableSharesAddNothingAndTheWalkGoesOn) {
+  QTreeWidgetItem* ghost = S->AddComputer("GHOST", true);
+  S->AddShare(ghost, "none", true);
+  QTreeWidgetItem* pc2 = S->AddComputer("PC2", true);
+  S->AddShare(pc2, "missing", true);
+  S->AddShare(pc2, "pub", true);
+  Search("*.txt");
+  EXPECT_EQ(S->Rows(), QStringList{"PC2|\\pub\\|other|txt|4|-a--"});
+}
