@@ -566,6 +566,8 @@ void TFormMain::ConnectHandlers() {
   connect(ButtonMore, &QPushButton::clicked, this, [this] { ButtonMoreClick(ButtonMore); });
   connect(ButtonFind, &QPushButton::clicked, this, [this] { ButtonFindClick(ButtonFind); });
   EditPattern->lineEdit()->installEventFilter(this);
+  // Typed keys reach the box itself (its field's focus proxy), not the field's filters.
+  EditPattern->installEventFilter(this);
   ListViewBoxComputers->viewport()->installEventFilter(this);
   connect(ListViewBoxComputers, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
     PopupMenuComps->popup(ListViewBoxComputers->viewport()->mapToGlobal(p));
@@ -600,7 +602,8 @@ void TFormMain::ConnectHandlers() {
 // ---------------------------------------------------------------- events
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (EditPattern && watched == EditPattern->lineEdit() && event->type() == QEvent::KeyPress) {
+  if (EditPattern && (watched == EditPattern->lineEdit() || watched == EditPattern) &&
+      event->type() == QEvent::KeyPress) {
     QChar key = KeyChar(static_cast<QKeyEvent*>(event));
     if (!key.isNull()) {
       EditSearchKeyPress(EditPattern, key);

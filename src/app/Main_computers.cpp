@@ -2,7 +2,6 @@
 // ticks, selecting a node with the mouse, and the tree's pop-up menu: show
 // or open a computer or share, put a share on the clipboard, copy a share.
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -15,7 +14,6 @@
 #include "platform/Shell.h"
 #include "platform/TreeChecks.h"
 #include "transfer/Copy.h"
-#include "transfer/Copyform.h"
 
 namespace {
 
@@ -139,14 +137,10 @@ void TFormMain::CopyToCompResClick(QObject*) {
   const QString source = NodeFolder(node);
   if (!ChooseCopyDestination()) return;
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  try {
+  {
+    TWaitCursor wait;
     CopyTotalSize = FolderSize(source);
-  } catch (...) {
-    QApplication::restoreOverrideCursor();
-    throw;
   }
-  QApplication::restoreOverrideCursor();
 
   // One entry: the share as a folder of its computer.
   CopyNames.clear();
@@ -154,10 +148,7 @@ void TFormMain::CopyToCompResClick(QObject*) {
   CopyNames.append(share + u'\\');
   CopySourceFolders.append(QStringLiteral("\\\\") + computer + u'\\');
 
-  FormCopy = new TFormCopy(nullptr);
-  FActiveOperations += 1;
-  FormCopy->show();
-  FormCopy->StartTransfer(false);
+  OpenCopyWindow(this);
 }
 
 void TFormMain::SelectAllCompClick(QObject*) {

@@ -1,7 +1,6 @@
 // The result list's commands: enabling, the pop-up menu, view styles, open,
 // show in the file manager, select, invert, find by name, the clipboard, and
 // copying results or one typed network file into a local folder.
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -46,25 +45,20 @@ bool IsInside(const QObject* o, const QObject* ancestor) {
   return false;
 }
 
-// The hourglass for as long as it lives.
-struct TWaitCursor {
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
+}  // namespace
 
-// Opens a new transfer window for the CopyList and starts its copy.
-void StartCopyWindow(TFormMain* main) {
+// ---------------------------------------------------------------- shared helpers
+
+TWaitCursor::TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+TWaitCursor::~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+
+void OpenCopyWindow(TFormMain* main) {
   FormCopy = new TFormCopy(nullptr);
   main->FActiveOperations += 1;
   FormCopy->show();
   FormCopy->StartTransfer(false);
 }
-
-}  // namespace
-
-// ---------------------------------------------------------------- shared helpers
 
 bool IsFolderRow(const TListItem& row) { return SubItemOf(row, SubSize) == TextFileDir; }
 
@@ -290,7 +284,8 @@ void TFormMain::FindDialogFind(QObject*) {
 
 void TFormMain::CopyClick(QObject*) {
   const QWidget* focus = QApplication::focusWidget();
-  if (focus && (IsInside(focus, EditPattern) || IsInside(focus, EditPattern->view()))) {
+  // The box's edit field and its drop-down list are both its children.
+  if (IsInside(focus, EditPattern)) {
     Clipboard::SetText(FClipboard, EditPattern->lineEdit() ? EditPattern->lineEdit()->selectedText() : QString());
     return;
   }
@@ -320,7 +315,7 @@ void TFormMain::CopytoClick(QObject*) {
     TWaitCursor wait;
     CopyTotalSize = BuildCopyList();
   }
-  StartCopyWindow(this);
+  OpenCopyWindow(this);
 }
 
 void TFormMain::LoadClick(QObject*) {
@@ -351,5 +346,5 @@ void TFormMain::LoadClick(QObject*) {
   CopySourceFolders.clear();
   CopyNames.append(path.mid(p));
   CopySourceFolders.append(path.left(p));
-  StartCopyWindow(this);
+  OpenCopyWindow(this);
 }

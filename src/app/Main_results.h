@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class TFormMain;
 struct TListItem;
 
 // A folder row: its Size column holds the current folder marker.
@@ -32,3 +33,15 @@ QString ExtractFileDrive(const QString& path);
 // accepted, CopyDestination ends with "\" and CopyDestinationDrive holds its
 // drive number.
 bool ChooseCopyDestination();
+
+// Opens a new transfer window for the CopyList, counts it among the running
+// transfers and starts its copy.
+void OpenCopyWindow(TFormMain* main);
+
+// The hourglass cursor for as long as it lives.
+struct TWaitCursor {
+  TWaitCursor();
+  ~TWaitCursor();
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};

@@ -19,13 +19,30 @@ Formats& Current() {
   return formats;
 }
 
+QString DateOrder(const QString& format);
+QChar FirstSeparator(const QString& format, QChar fallback);
+
+// A short date must read back as numbers between separators: a system
+// format with month names or without separators (the C locale's
+// "d mmm yyyy") becomes a numeric one with the same order.
+QString NumericShortDate(const QString& format) {
+  if (!format.isEmpty() && !format.contains(QLatin1String("mmm"), Qt::CaseInsensitive) &&
+      FirstSeparator(format, QChar()) != QChar())
+    return format;
+  const QString order = DateOrder(format);
+  QStringList parts;
+  for (QChar c : order)
+    parts << (c == u'D' ? QStringLiteral("dd") : c == u'M' ? QStringLiteral("mm") : QStringLiteral("yyyy"));
+  return parts.join(u'/');
+}
+
 // Called with the lock held.
 void EnsureLoaded(Formats& f) {
   if (f.Loaded) return;
   const QLocale locale = QLocale::system();
   f.ShortDate = FromLocaleFormat(locale.dateFormat(QLocale::ShortFormat));
   f.LongTime = FromLocaleFormat(locale.timeFormat(QLocale::LongFormat));
-  if (f.ShortDate.isEmpty()) f.ShortDate = QStringLiteral("dd.mm.yyyy");
+  f.ShortDate = NumericShortDate(f.ShortDate);
   if (f.LongTime.isEmpty()) f.LongTime = QStringLiteral("hh:nn:ss");
   f.Loaded = true;
 }
@@ -54,13 +71,33 @@ int CountRun(const QString& s, int i, QChar c) {
   return n;
 }
 
-QString Number(int value, int minDigits) {
-  return QString::number(value).rightJustified(minDigits, u'0');
+void AppendNumber(QString& out, int value, int minDigits) {
+  char digits[12];
+  int n = 0;
+  unsigned v = value < 0 ? 0u : unsigned(value);
+  do {
+    digits[n++] = char('0' + v % 10);
+    v /= 10;
+  } while (v);
+  for (int k = n; k < minDigits; ++k) out += u'0';
+  while (n) out += QLatin1Char(digits[--n]);
 }
 
 bool StartsWithCI(const QString& s, int i, const char* token) {
-  return s.mid(i, static_cast<int>(qstrlen(token))).compare(QLatin1String(token), Qt::CaseInsensitive) == 0;
+  for (int k = 0; token[k]; ++k) {
+    if (i + k >= s.size()) return false;
+    if (s[i + k].toLower() != QChar(QLatin1Char(token[k])).toLower()) return false;
+  }
+  return true;
 }
+
+// The formats and separators in force, taken under one lock.
+struct Snapshot {
+  QString ShortDate;
+  QString LongTime;
+  QChar DateSep;
+  QChar TimeSep;
+};
 
 // The order of day, month and year in a short date format: "DMY", "MDY" or "YMD".
 QString DateOrder(const QString& format) {
@@ -226,8 +263,30 @@ void ResetToSystem() {
   EnsureLoaded(f);
 }
 
-QChar DateSeparator() { return FirstSeparator(ShortDateFormat(), u'/'); }
-QChar TimeSeparator() { return FirstSeparator(LongTimeFormat(), u':'); }
+namespace {
+
+Snapshot TakeSnapshot() {
+  Formats& f = Current();
+  std::lock_guard<std::mutex> guard(f.Lock);
+  EnsureLoaded(f);
+  return {f.ShortDate, f.LongTime, FirstSeparator(f.ShortDate, u'/'), FirstSeparator(f.LongTime, u':')};
+}
+
+QString Format(const Snapshot& snap, const QString& format, const QDate& date, const QTime& time);
+
+QString DateTimeText(const Snapshot& snap, const QDate& date, const QTime& time) {
+  QString text = Format(snap, snap.ShortDate, date, time);
+  if (time.isValid() && time != QTime(0, 0)) {
+    text += u' ';
+    text += Format(snap, snap.LongTime, date, time);
+  }
+  return text;
+}
+
+}  // namespace
+
+QChar DateSeparator() { return TakeSnapshot().DateSep; }
+QChar TimeSeparator() { return TakeSnapshot().TimeSep; }
 
 QString FromLocaleFormat(const QString& localeFormat) {
   QString out;
@@ -310,9 +369,10 @@ QString FromLocaleFormat(const QString& localeFormat) {
   return out.trimmed();
 }
 
-QString FormatDateTime(const QString& format, const QDateTime& value) {
-  const QDate date = value.date();
-  const QTime time = value.time().isValid() ? value.time() : QTime(0, 0);
+namespace {
+
+QString Format(const Snapshot& snap, const QString& format, const QDate& date, const QTime& givenTime) {
+  const QTime time = givenTime.isValid() ? givenTime : QTime(0, 0);
   // Day and month names only; made once.
   static const QLocale locale = QLocale::system();
   // A 12-hour clock when the format holds an AM/PM marker.
@@ -331,7 +391,8 @@ QString FormatDateTime(const QString& format, const QDateTime& value) {
         quote = c;
         continue;
       }
-      if (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p") || StartsWithCI(format, i, "ampm")) {
+      if ((c == u'a' || c == u'A') &&
+          (StartsWithCI(format, i, "am/pm") || StartsWithCI(format, i, "a/p") || StartsWithCI(format, i, "ampm"))) {
         twelveHour = true;
         break;
       }
@@ -360,25 +421,25 @@ QString FormatDateTime(const QString& format, const QDateTime& value) {
     const int n = CountRun(format, i, c.toLower());
     switch (token.unicode()) {
       case u'C':
-        out += DateTimeToStr(value);
+        out += DateTimeText(snap, date, givenTime);
         i += 1;
         continue;
       case u'D':
         if (n == 1 || n == 2)
-          out += Number(date.day(), n);
+          AppendNumber(out, date.day(), n);
         else if (n == 3)
           out += locale.dayName(date.dayOfWeek(), QLocale::ShortFormat);
         else if (n == 4)
           out += locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
         else if (n == 5)
-          out += FormatDateTime(ShortDateFormat(), value);
+          out += Format(snap, snap.ShortDate, date, givenTime);
         else
           out += locale.toString(date, QLocale::LongFormat);
         i += qMin(n, 6);
         continue;
       case u'M':
         if (n <= 2)
-          out += Number(date.month(), n);
+          AppendNumber(out, date.month(), n);
         else if (n == 3)
           out += locale.monthName(date.month(), QLocale::ShortFormat);
         else
@@ -386,11 +447,11 @@ QString FormatDateTime(const QString& format, const QDateTime& value) {
         i += qMin(n, 4);
         continue;
       case u'N':
-        out += Number(time.minute(), qMin(n, 2));
+        AppendNumber(out, time.minute(), qMin(n, 2));
         i += qMin(n, 2);
         continue;
       case u'Y':
-        out += n <= 2 ? Number(date.year() % 100, 2) : Number(date.year(), 4);
+        AppendNumber(out, n <= 2 ? date.year() % 100 : date.year(), n <= 2 ? 2 : 4);
         i += n <= 2 ? n : qMin(n, 4);
         continue;
       case u'H': {
@@ -399,20 +460,20 @@ QString FormatDateTime(const QString& format, const QDateTime& value) {
           hour %= 12;
           if (hour == 0) hour = 12;
         }
-        out += Number(hour, qMin(n, 2));
+        AppendNumber(out, hour, qMin(n, 2));
         i += qMin(n, 2);
         continue;
       }
       case u'S':
-        out += Number(time.second(), qMin(n, 2));
+        AppendNumber(out, time.second(), qMin(n, 2));
         i += qMin(n, 2);
         continue;
       case u'Z':
-        out += n >= 3 ? Number(time.msec(), 3) : QString::number(time.msec());
+        AppendNumber(out, time.msec(), n >= 3 ? 3 : 1);
         i += n >= 3 ? 3 : 1;
         continue;
       case u'T':
-        out += FormatDateTime(LongTimeFormat(), value);
+        out += Format(snap, snap.LongTime, date, givenTime);
         i += n >= 2 ? 2 : 1;
         continue;
       case u'A': {
@@ -436,11 +497,11 @@ QString FormatDateTime(const QString& format, const QDateTime& value) {
         continue;
       }
       case u'/':
-        out += DateSeparator();
+        out += snap.DateSep;
         i += 1;
         continue;
       case u':':
-        out += TimeSeparator();
+        out += snap.TimeSep;
         i += 1;
         continue;
       default:
@@ -452,17 +513,24 @@ QString FormatDateTime(const QString& format, const QDateTime& value) {
   return out;
 }
 
-QString DateTimeToStr(const QDateTime& value) {
-  QString text = FormatDateTime(ShortDateFormat(), value);
-  const QTime time = value.time();
-  if (time.isValid() && time != QTime(0, 0)) text += u' ' + FormatDateTime(LongTimeFormat(), value);
-  return text;
+}  // namespace
+
+QString FormatDateTime(const QString& format, const QDateTime& value) {
+  return Format(TakeSnapshot(), format, value.date(), value.time());
 }
 
-QString DateToStr(const QDate& value) { return FormatDateTime(ShortDateFormat(), QDateTime(value, QTime(0, 0))); }
+QString DateTimeToStr(const QDateTime& value) { return DateTimeText(TakeSnapshot(), value.date(), value.time()); }
+
+QString DateTimeToStr(const QDate& date, const QTime& time) { return DateTimeText(TakeSnapshot(), date, time); }
+
+QString DateToStr(const QDate& value) {
+  const Snapshot snap = TakeSnapshot();
+  return Format(snap, snap.ShortDate, value, QTime(0, 0));
+}
 
 QString TimeToStr(const QTime& value) {
-  return FormatDateTime(LongTimeFormat(), QDateTime(QDate(1899, 12, 30), value));
+  const Snapshot snap = TakeSnapshot();
+  return Format(snap, snap.LongTime, QDate(1899, 12, 30), value);
 }
 
 bool TryStrToDateTime(const QString& text, QDateTime& value) {

@@ -37,6 +37,8 @@ QString FromLocaleFormat(const QString& localeFormat);
 QString FormatDateTime(const QString& format, const QDateTime& value);
 // Short date, and " " + long time unless the time is exactly midnight.
 QString DateTimeToStr(const QDateTime& value);
+// The same for a local date and time given apart (no time-zone work).
+QString DateTimeToStr(const QDate& date, const QTime& time);
 QString DateToStr(const QDate& value);
 QString TimeToStr(const QTime& value);
 

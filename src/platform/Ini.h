@@ -15,7 +15,16 @@
 //
 // Files are read as UTF-8, or as Latin-1 when they are not valid UTF-8, and
 // written as UTF-8. Garbage lines, binary bytes and over-long lines never
-// crash a read.
+// crash a read; a value is cut at a NUL byte. Lines beginning with ";" are
+// comments. A section that appears twice reads as one (of duplicate keys the
+// first wins), and erasing a section erases every copy of it. A line break
+// in a written name or value is written as a blank, so that a value can
+// never add lines of its own.
+//
+// A write replaces the file only once the new content is complete (written
+// beside it, then renamed over it; in place when the folder is read-only), so
+// a failed write leaves the file as it was. A file without write permission,
+// or one that exists but cannot be read, is never written.
 #include <QString>
 #include <QStringList>
 #include <stdexcept>

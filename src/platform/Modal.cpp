@@ -47,6 +47,17 @@ auto OnGuiThread(Fn fn) -> decltype(fn()) {
   }
 }
 
+Request MakeRequest(Kind kind, const QString& text, const QString& caption, QDialog* form = nullptr,
+                    const QString& value = QString()) {
+  Request r;
+  r.kind = kind;
+  r.text = text;
+  r.caption = caption;
+  r.form = form;
+  r.value = value;
+  return r;
+}
+
 // Asks the responder, if any. A copy is called so that a responder may
 // replace itself while it answers.
 bool Ask(const Request& request, Answer& answer) {
@@ -67,7 +78,7 @@ Responder CurrentResponder() { return Installed(); }
 void MessageBox(const QString& text, const QString& caption) {
   OnGuiThread([&] {
     Answer answer;
-    if (Ask({Kind::Message, text, caption}, answer)) return;
+    if (Ask(MakeRequest(Kind::Message, text, caption), answer)) return;
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, BoxParent());
     box.exec();
   });
@@ -77,7 +88,7 @@ bool Confirm(const QString& text) {
   return OnGuiThread([&] {
     const QString caption = QStringLiteral("Confirm");
     Answer answer;
-    if (Ask({Kind::Confirm, text, caption}, answer)) return answer.result == mrYes;
+    if (Ask(MakeRequest(Kind::Confirm, text, caption), answer)) return answer.result == mrYes;
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, BoxParent());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
@@ -97,8 +108,7 @@ int ShowModal(QDialog* form) {
     form->setResult(mrNone);
     form->show();
     Answer answer;
-    Request request{Kind::ShowModal, QString(), form->windowTitle(), form};
-    Ask(request, answer);
+    Ask(MakeRequest(Kind::ShowModal, QString(), form->windowTitle(), form), answer);
     if (!guard) return answer.result;
     int result = answer.result;
     // A responder that closed the form with a button and answered nothing
@@ -113,7 +123,7 @@ int ShowModal(QDialog* form) {
 bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
   return OnGuiThread([&] {
     Answer answer;
-    if (Ask({Kind::InputQuery, prompt, caption, nullptr, value}, answer)) {
+    if (Ask(MakeRequest(Kind::InputQuery, prompt, caption, nullptr, value), answer)) {
       if (answer.result != mrOk) return false;
       value = answer.value;
       return true;
@@ -128,7 +138,7 @@ bool InputQuery(const QString& caption, const QString& prompt, QString& value) {
 bool BrowseForFolder(const QString& title, QString& folder) {
   return OnGuiThread([&] {
     Answer answer;
-    if (Ask({Kind::BrowseFolder, QString(), title, nullptr, folder}, answer)) {
+    if (Ask(MakeRequest(Kind::BrowseFolder, QString(), title, nullptr, folder), answer)) {
       if (answer.result != mrOk || answer.value.isEmpty()) return false;
       folder = answer.value;
       return true;
@@ -146,7 +156,7 @@ void ShowException(const QString& text) {
   OnGuiThread([&] {
     Answer answer;
     const QString caption = ApplicationTitle();
-    if (Ask({Kind::Exception, text, caption}, answer)) return;
+    if (Ask(MakeRequest(Kind::Exception, text, caption), answer)) return;
     // The toolkit's box ends the message with a full stop.
     QString shown = text;
     if (!shown.isEmpty() && shown.back() > QLatin1Char('.')) shown += QLatin1Char('.');

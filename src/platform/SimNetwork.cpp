@@ -1,6 +1,7 @@
 #include "platform/SimNetwork.h"
 
 #include <QDateTime>
+#include <QDir>
 
 #include <cmath>
 
@@ -103,8 +104,8 @@ NETRESOURCE Record(int type, int display, int usage, const QString& remote) {
 }  // namespace
 
 TSimNetwork::TSimNetwork(const QString& localRoot) {
-  FRoot = WinPath::IsDrive(localRoot) ? WinPath::ToLocal(localRoot) : localRoot;
-  while (FRoot.size() > 1 && FRoot.endsWith(u'/')) FRoot.chop(1);
+  FRoot = QDir::cleanPath(QDir::current().absoluteFilePath(WinPath::IsDrive(localRoot) ? WinPath::ToLocal(localRoot)
+                                                                                          : localRoot));
   ReadDescription();
 }
 

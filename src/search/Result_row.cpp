@@ -21,12 +21,27 @@ void SplitResultName(const QString& name, bool isDirectory, QString& caption, QS
   type = name.mid(dot + 1).toLower();
 }
 
-QString ResultDateText(const QDateTime& time) {
-  if (!time.isValid()) return QString();
-  QString text = DateFormat::DateTimeToStr(time);
+namespace {
+
+QString FixedDateText(QString text) {
   if (text.size() < 11) text += QStringLiteral(" 00:00:00");
   if (text.size() >= 13 && text[12] == u':') text.insert(11, u'0');
   return text;
+}
+
+}  // namespace
+
+QString ResultDateText(const QDateTime& time) {
+  if (!time.isValid()) return QString();
+  return FixedDateText(DateFormat::DateTimeToStr(time.date(), time.time()));
+}
+
+QString ResultDateText(quint32 dos) {
+  // The DOS fields are local time already: read them straight.
+  const QDate date(int(dos >> 25) + 1980, int((dos >> 21) & 15), int((dos >> 16) & 31));
+  const QTime time(int((dos >> 11) & 31), int((dos >> 5) & 63), int(dos & 31) * 2);
+  if (!date.isValid() || !time.isValid()) return QString();
+  return FixedDateText(DateFormat::DateTimeToStr(date, time));
 }
 
 QString ResultAttributeText(int attributes) {
@@ -51,17 +66,22 @@ void SplitSearchPath(const QString& searchPath, QString& computer, QString& path
 }
 
 TListItem MakeResultRow(const TSearchRec& entry, const QString& searchPath, const QString& folderMarker) {
+  QString computer, path;
+  SplitSearchPath(searchPath, computer, path);
+  return MakeResultRow(entry, computer, path, folderMarker);
+}
+
+TListItem MakeResultRow(const TSearchRec& entry, const QString& computer, const QString& path,
+                        const QString& folderMarker) {
   TListItem row;
   QString type;
   const bool folder = entry.IsDirectory();
   SplitResultName(entry.Name, folder, row.Caption, type);
-  QString computer, path;
-  SplitSearchPath(searchPath, computer, path);
   row.SubItems.reserve(6);
   row.SubItems << type;
   // Sizes are carried whole: a file over 2 or 4 GiB shows its true size.
   row.SubItems << (folder ? folderMarker : QString::number(entry.Size));
-  row.SubItems << ResultDateText(DosTime::FileDateToDateTime(entry.Time));
+  row.SubItems << ResultDateText(entry.Time);
   row.SubItems << ResultAttributeText(entry.Attr);
   row.SubItems << computer << path;
   row.ImageIndex = folder ? SystemIcons::FolderIndex() : SystemIcons::IndexForType(type);

@@ -21,6 +21,8 @@ void SplitResultName(const QString& name, bool isDirectory, QString& caption, QS
 // midnight); " 00:00:00" appended to a text shorter than 11 characters; a
 // one-digit hour after a ten-character date given its leading zero.
 QString ResultDateText(const QDateTime& time);
+// The same for a local DOS date-time as find records carry it.
+QString ResultDateText(quint32 dosTime);
 // The four attribute letters r, a, h, s, each or "-".
 QString ResultAttributeText(int attributes);
 // Computer and Path of a search folder "\\PC1\docs\sub\": "PC1", "\docs\sub\".
@@ -28,6 +30,9 @@ void SplitSearchPath(const QString& searchPath, QString& computer, QString& path
 // The row of a found entry in the folder `searchPath`, with its icon index.
 // `folderMarker` is the Size text of a folder row.
 TListItem MakeResultRow(const TSearchRec& entry, const QString& searchPath, const QString& folderMarker);
+// The same with the folder's Computer and Path already split off.
+TListItem MakeResultRow(const TSearchRec& entry, const QString& computer, const QString& path,
+                        const QString& folderMarker);
 
 bool IsFolderRow(const TListItem& row, const QString& folderMarker);
 // The full network path of a row: "\\" + Computer + Path + caption, then

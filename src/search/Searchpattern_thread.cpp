@@ -13,12 +13,10 @@
 #include "platform/FileAttr.h"
 #include "platform/ListView.h"
 #include "platform/TreeChecks.h"
+#include "platform/WildMatch.h"
 #include "search/More.h"
 #include "search/Result_row.h"
 
-#include <QElapsedTimer>
-#include <cstdio>
-qint64 gGui=0, gList=0, gRows=0, gSync=0;
 namespace {
 
 // Entries handed to the GUI thread in one synchronised call at most; keeps
@@ -51,7 +49,15 @@ bool TSearchPattern::Sync(void (TSearchPattern::*method)()) {
   for (;;) {
     if (Terminated()) return false;
     bool held = false;
+    // The hand-over in both directions, made visible to race checkers that
+    // cannot see into the toolkit's own blocking call.
+    FHandOver.fetch_add(1, std::memory_order_release);
     Synchronize([this, method, &held] {
+      FHandOver.load(std::memory_order_acquire);
+      struct Back {
+        std::atomic<int>& H;
+        ~Back() { H.fetch_add(1, std::memory_order_release); }
+      } back{FHandOver};
       if (Terminated()) return;
       // A pause asked for while this call was on its way: nothing changes on
       // screen until Continue; the call is made again then.
@@ -61,6 +67,7 @@ bool TSearchPattern::Sync(void (TSearchPattern::*method)()) {
       }
       (this->*method)();
     });
+    FHandOver.load(std::memory_order_acquire);
     if (!held) return !Terminated();
     CheckSuspended();
   }
@@ -71,12 +78,16 @@ void TSearchPattern::Execute() {
   SearchCheckedShares();
   if (Terminated()) return;
   Sync(&TSearchPattern::ShowSearchEnd);
-  std::printf("gui %.3f list(match, incl rows) %.3f rows %.3f\n", gGui/1e9, gList/1e9, gRows/1e9); gGui=gList=gRows=0;
 }
 
 void TSearchPattern::SearchCheckedShares() {
   if (!Sync(&TSearchPattern::ReadNodeCount)) return;
   if (!Sync(&TSearchPattern::ReadPattern)) return;
+  // Masks that name a path or hold no wildcard go to the file system as they are.
+  FMask.reset();
+  if (TWildMask::HasWildcards(CurrentPattern) && !CurrentPattern.contains(u'\\') &&
+      !CurrentPattern.contains(u'/') && !CurrentPattern.contains(u':'))
+    FMask.emplace(CurrentPattern);
   for (TreeNodeIndex = 0; TreeNodeIndex < TreeNodeCount; ++TreeNodeIndex) {
     if (!Sync(&TSearchPattern::ReadNodeCheck)) return;
     if (TreeCheckResult == 0) continue;
@@ -92,45 +103,59 @@ void TSearchPattern::SearchCheckedShares() {
   Sync(&TSearchPattern::ShowSearchFinished);
 }
 
+bool TSearchPattern::List(const QString& mask, int attributes, std::vector<TSearchRec>& entries) {
+  entries.clear();
+  TSearchRec rec;
+  if (FileSystem::FindFirst(mask, attributes, rec) == 0) {
+    do {
+      if (Terminated()) break;
+      entries.push_back(rec);
+    } while (FileSystem::FindNext(rec) == 0);
+    FileSystem::FindClose(rec);
+  }
+  return !Terminated();
+}
+
 void TSearchPattern::SearchFolder(const QString& path) {
   FFolder = path;
   if (!Sync(&TSearchPattern::ShowSearchFolder)) return;
 
-  // Matches: every kind of entry, the file system's wildcard matching alone selects.
-  TSearchRec rec;
-  QElapsedTimer lt; lt.start();
-  if (FileSystem::FindFirst(path + CurrentPattern, faAnyFile, rec) == 0) {
-    do {
-      if (Terminated()) break;
-      if (rec.IsDirectory() && (rec.Name == QLatin1String(".") || rec.Name == QLatin1String(".."))) continue;
-      // The row's texts are made here, so the GUI thread only tests and adds.
-      { QElapsedTimer rt; rt.start(); FPending.push_back({rec, MakeResultRow(rec, path, QString())}); gRows += rt.nsecsElapsed(); }
-      if (FPending.size() >= kBatchSize && !Sync(&TSearchPattern::AddFoundItems)) break;
-      CheckSuspended();
-    } while (FileSystem::FindNext(rec) == 0);
-    FileSystem::FindClose(rec);
-  }
-  gList += lt.nsecsElapsed();
-  if (!FPending.empty() && !Sync(&TSearchPattern::AddFoundItems)) {
-    FPending.clear();
+  // Matches: every kind of entry; the file system's wildcard matching alone
+  // selects. A wildcard mask is matched by the same rules against one
+  // listing of the whole folder, which then serves the subfolders as well:
+  // one trip to the share per folder instead of two.
+  std::vector<TSearchRec> all;
+  std::vector<TSearchRec> matches;
+  if (FMask) {
+    if (!List(path + QStringLiteral("*.*"), faAnyFile, all)) return;
+    for (const TSearchRec& rec : all)
+      if (FMask->Matches(rec.Name)) matches.push_back(rec);
+  } else if (!List(path + CurrentPattern, faAnyFile, matches)) {
     return;
   }
+  QString computer, inside;
+  SplitSearchPath(path, computer, inside);
+  for (const TSearchRec& rec : matches) {
+    if (rec.IsDirectory() && (rec.Name == QLatin1String(".") || rec.Name == QLatin1String(".."))) continue;
+    // The row's texts are made here, so the GUI thread only tests and adds.
+    FPending.push_back({rec, MakeResultRow(rec, computer, inside, QString())});
+    if (FPending.size() >= kBatchSize && !Sync(&TSearchPattern::AddFoundItems)) break;
+  }
+  if (!FPending.empty() && !Sync(&TSearchPattern::AddFoundItems)) FPending.clear();
   if (Terminated()) return;
-
-  FFolder = path;
-  if (!Sync(&TSearchPattern::ShowSearchFolder)) return;
+  // The status text still shows this folder: adding rows does not change it,
+  // and a pause holds every call that would. So no second ShowSearchFolder
+  // is needed before the subfolders.
 
   // Subfolders, depth first; hidden and system folders are never entered.
-  if (FileSystem::FindFirst(path + QStringLiteral("*.*"), faDirectory, rec) == 0) {
-    do {
-      CheckSuspended();
-      if (Terminated()) break;
-      if ((rec.Attr & (faHidden | faSysFile | faVolumeID)) != 0) continue;
-      if (!rec.IsDirectory()) continue;
-      if (rec.Name == QLatin1String(".") || rec.Name == QLatin1String("..")) continue;
-      SearchFolder(path + rec.Name + u'\\');
-    } while (!Terminated() && FileSystem::FindNext(rec) == 0);
-    FileSystem::FindClose(rec);
+  if (!FMask && !List(path + QStringLiteral("*.*"), faDirectory, all)) return;
+  for (const TSearchRec& rec : all) {
+    CheckSuspended();
+    if (Terminated()) return;
+    if ((rec.Attr & (faHidden | faSysFile | faVolumeID)) != 0) continue;
+    if (!rec.IsDirectory()) continue;
+    if (rec.Name == QLatin1String(".") || rec.Name == QLatin1String("..")) continue;
+    SearchFolder(path + rec.Name + u'\\');
   }
 }
 
@@ -171,29 +196,33 @@ void TSearchPattern::ShowSearchFolder() {
 }
 
 void TSearchPattern::AddFoundItem() {
-  if (!MatchesExtendedCriteria(FoundEntry)) return;
+  if (!MatchesCriteria(FCriteria, FoundEntry)) return;
   if (FoundEntry.IsDirectory() && (FoundEntry.Name == QLatin1String(".") || FoundEntry.Name == QLatin1String("..")))
     return;
   if (FoundEntry.IsDirectory()) FFoundRow.SubItems[rcSize] = TextFileDir;
   FormMain->ListViewResult->AddItem(FFoundRow);
   ++FoundCount;
-  FormMain->StatusBar->SetPanelText(1, TextStatusFiles + QString::number(FoundCount));
-  FormMain->SelectAll->setEnabled(true);
-  FormMain->FindFiles->setEnabled(true);
-  FormMain->Invert->setEnabled(true);
 }
 
 void TSearchPattern::AddFoundItems() {
-  QElapsedTimer tt; tt.start(); struct G { QElapsedTimer& t; ~G(){ gGui += t.nsecsElapsed(); } } g{tt};
   std::vector<TFound> found;
   found.swap(FPending);
-  FormMain->ListViewResult->BeginUpdate();
+  // The criteria are read from the dialog for each call: they cannot change
+  // while it runs.
+  FCriteria = CurrentExtendedCriteria();
+  const int before = FoundCount;
   for (TFound& f : found) {
     FoundEntry = std::move(f.Entry);
     FFoundRow = std::move(f.Row);
     AddFoundItem();
   }
-  FormMain->ListViewResult->EndUpdate();
+  // The count and the menu items once per call: nothing is painted in between.
+  if (FoundCount != before) {
+    FormMain->StatusBar->SetPanelText(1, TextStatusFiles + QString::number(FoundCount));
+    FormMain->SelectAll->setEnabled(true);
+    FormMain->FindFiles->setEnabled(true);
+    FormMain->Invert->setEnabled(true);
+  }
 }
 
 void TSearchPattern::ShowSearchFinished() { FormMain->StatusBar->SetPanelText(0, u' ' + TextStatusOk); }
@@ -236,7 +265,8 @@ TExtendedCriteria ReadExtendedCriteria(const TFormMore& more) {
 
 }  // namespace
 
-bool MatchesExtendedCriteria(const TSearchRec& entry) {
-  if (!FormMore) return true;
-  return MatchesCriteria(ReadExtendedCriteria(*FormMore), entry);
+TExtendedCriteria CurrentExtendedCriteria() {
+  return FormMore ? ReadExtendedCriteria(*FormMore) : TExtendedCriteria();
 }
+
+bool MatchesExtendedCriteria(const TSearchRec& entry) { return MatchesCriteria(CurrentExtendedCriteria(), entry); }

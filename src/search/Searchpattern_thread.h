@@ -16,11 +16,15 @@
 // on the GUI thread, where the stop is made, so none can slip through. The
 // object frees itself when its work ends.
 #include <QString>
+#include <atomic>
+#include <optional>
 #include <vector>
 
 #include "platform/FindFile.h"
 #include "platform/ListView.h"
 #include "platform/Thread.h"
+#include "platform/WildMatch.h"
+#include "search/Result_row.h"
 #include "search/Search_state.h"
 
 class TSearchPattern : public TThread {
@@ -62,6 +66,13 @@ class TSearchPattern : public TThread {
  private:
   // Runs a synchronised call and tells whether the walk may go on.
   bool Sync(void (TSearchPattern::*method)());
+  std::atomic<int> FHandOver{0};
+  // Lists a folder; false once a stop was asked.
+  bool List(const QString& mask, int attributes, std::vector<TSearchRec>& entries);
+  // The mask as wildcard rules, when the walk lists whole folders itself.
+  std::optional<TWildMask> FMask;
+  // The criteria of the batch being added (GUI thread).
+  TExtendedCriteria FCriteria;
   // The folder handed to ShowSearchFolder; the rows of its entries take
   // their computer and path from it.
   QString FFolder;
@@ -76,6 +87,7 @@ class TSearchPattern : public TThread {
   TListItem FFoundRow;
 };
 
-// Whether an entry passes the extended criteria now set in FormMore, read
-// live from its controls (GUI thread). Used by both search workers.
+// The extended criteria now set in FormMore, read from its controls, and
+// whether an entry passes them (GUI thread). Used by both search workers.
+TExtendedCriteria CurrentExtendedCriteria();
 bool MatchesExtendedCriteria(const TSearchRec& entry);

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <algorithm>
 #include <memory>
 
@@ -23,6 +24,19 @@ bool IsDotEntry(const QString& name) { return name == QLatin1String(".") || name
 
 // The second (0..59) of the wall clock.
 int CurrentSecond() { return int((QDateTime::currentMSecsSinceEpoch() / 1000) % 60); }
+
+// How often the window is refreshed at most while nothing it shows in
+// whole numbers changes: about one screen frame.
+constexpr std::int64_t RefreshIntervalNs = 40'000'000;
+
+std::int64_t MonotonicNs() {
+  static const QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return clock.nsecsElapsed();
+}
 
 // Closes a file handle when it leaves scope, unless closed before.
 class TFileGuard {
@@ -109,20 +123,17 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   FCurrentSubfolder = Subfolder;
   FCurrentName = Name;
   FFilePercent = 0;
-  Synchronize([this] {
-    ShowCopyFiles();
-    ShowCopyProgress();
-  });
+  UpdateWindow(false);
 
   int decision = fdCopy;
   FFileExistsDecision = fdCopy;
-  if (FileExists(destination)) {
+  if (DestinationExists(FDestination + Subfolder, Name)) {
     if (FSkipAll) {
       decision = fdSkip;
     } else if (FReplaceAll) {
       decision = fdReplace;
     } else {
-      Synchronize([this] { ShowCopyFiles(); });
+      UpdateWindow(true);
       FSourceName = source;
       FDestinationName = destination;
       Synchronize([this] { SendFileExists(); });
@@ -142,6 +153,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   }
   if (decision == fdReplace) {
     DeleteFile(destination);  // a file that stays is emptied by the create below
+    NoteDestination(Name, false);
     decision = fdCopy;
   }
   if (decision != fdCopy && decision != fdAppend) return;  // no other answer exists
@@ -160,6 +172,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     ReportError(TextErrorsCreateFile + QLatin1Char(' ') + destination);
     return;
   }
+  NoteDestination(Name, true);
   const std::int64_t size = std::max<std::int64_t>(FileGetSize(in.Get()), 0);
 
   // Resume: continue the source where the destination ends. A destination
@@ -182,7 +195,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   auto dropPartial = [&] {
     in.Close();
     out.Close();
-    if (!appending && !FKeepPartial) DeleteFile(destination);
+    if (!appending && !FKeepPartial && DeleteFile(destination) == 0) NoteDestination(Name, false);
   };
 
   // Room for what is still to be written (strictly less than the free space).
@@ -198,7 +211,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   if (fileDone > 0) {
     FFilePercent = Progress::Percent(double(fileDone), double(size));
     RecountTotalPercent();
-    Synchronize([this] { ShowCopyProgress(); });
+    UpdateWindow(true);
   }
 
   // The pass limit ends the loop for a source that keeps growing while it
@@ -232,12 +245,8 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     // The last short block finishes the file without a stop test.
     if (n < BlockSize && fileDone >= size) break;
     // The window is refreshed when what it shows would change: a percent,
-    // or the speed once the wall-clock second has turned. In between, the
-    // block only passes the pause point.
-    if (changed || FJustResumed || CurrentSecond() != FLastSecond)
-      Synchronize([this] { ShowCopyProgress(); });
-    else
-      CheckSuspended();
+    // or the speed once the wall-clock second has turned.
+    UpdateWindow(changed);
     if (Terminated()) {
       dropPartial();
       return;
@@ -258,7 +267,45 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   in.Close();
   out.Close();
   FFilePercent = 100;
-  Synchronize([this] { ShowCopyProgress(); });
+  const int before = FTotalPercent;
+  RecountTotalPercent();
+  UpdateWindow(FTotalPercent != before);
+}
+
+void TCopyFiles::UpdateWindow(bool Force) {
+  const std::int64_t now = MonotonicNs();
+  if (Force || FJustResumed || FLastRefreshNs < 0 || now - FLastRefreshNs >= RefreshIntervalNs ||
+      CurrentSecond() != FLastSecond) {
+    FLastRefreshNs = now;
+    Synchronize([this] {
+      ShowCopyFiles();
+      ShowCopyProgress();
+    });
+  } else {
+    CheckSuspended();
+  }
+}
+
+bool TCopyFiles::DestinationExists(const QString& Folder, const QString& Name) {
+  if (Folder != FListedFolder) {
+    FListedFolder = Folder;
+    FListedNames.clear();
+    TSearchRec rec;
+    if (FindFirst(Folder + QLatin1String("*.*"), faAnyFile, rec) == 0) {
+      do {
+        if (!rec.IsDirectory()) FListedNames.insert(rec.Name.toLower());
+      } while (FindNext(rec) == 0);
+      FindClose(rec);
+    }
+  }
+  return FListedNames.contains(Name.toLower());
+}
+
+void TCopyFiles::NoteDestination(const QString& Name, bool Exists) {
+  if (Exists)
+    FListedNames.insert(Name.toLower());
+  else
+    FListedNames.remove(Name.toLower());
 }
 
 // ---- synchronised calls: these run on the GUI thread ----
@@ -279,6 +326,9 @@ void TCopyFiles::ShowCopyProgress() {
   form->setWindowTitle(Progress::CaptionText(FTotalPercent));
   form->CGaugeFile->SetProgress(FFilePercent);
   form->CGaugeTotal->SetProgress(FTotalPercent);
+  // A call already on its way when Pause was pressed leaves the paused
+  // labels alone; the first call after Continue restarts the speed clock.
+  if (Suspended()) return;
   const int second = CurrentSecond();
   if (FJustResumed.exchange(false)) {
     FLastSecond = second;

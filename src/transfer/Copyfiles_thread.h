@@ -3,6 +3,7 @@
 // the network into the destination folder in 64 KiB blocks, asks the user
 // when a destination exists, reports errors, keeps its progress window up to
 // date, resumes half-copied files and stops on request.
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -82,4 +83,18 @@ class TCopyFiles : public TThread {
   // Shows an error through the main window and waits for the user.
   void ReportError(const QString& Text);
   void RecountTotalPercent();
+  // Brings the window up to date (file labels and progress) when `Force`
+  // or when it was last refreshed a screen frame ago; otherwise only
+  // passes the pause point. A copy of many small files thus moves at the
+  // speed of the disk, not of the screen.
+  void UpdateWindow(bool Force);
+  // Whether a file of this name exists in the destination folder (letter
+  // case ignored), from one listing per folder rather than one lookup per
+  // file; NoteDestination keeps the listing in step with what the copy does.
+  bool DestinationExists(const QString& Folder, const QString& Name);
+  void NoteDestination(const QString& Name, bool Exists);
+
+  std::int64_t FLastRefreshNs = -1;  // monotonic time of the last window refresh
+  QString FListedFolder;
+  QSet<QString> FListedNames;  // lower-case file names of FListedFolder
 };

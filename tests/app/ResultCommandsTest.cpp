@@ -307,22 +307,6 @@ TEST_F(ResultCommands, PopupShowsWhatTheSelectionAllows) {
   EXPECT_FALSE(FormMain->PNewTask->isEnabled());
 }
 
-TEST_F(ResultCommands, ViewStylesAndTheirMenuMarks) {
-  FormMain->IconsClick(FormMain->PIcons);
-  EXPECT_EQ(List->ViewStyle(), vsIcon);
-  EXPECT_TRUE(FormMain->Icons->isChecked());
-  EXPECT_TRUE(FormMain->PIcons->isChecked());
-  FormMain->ListClick(FormMain->List);
-  EXPECT_EQ(List->ViewStyle(), vsList);
-  EXPECT_TRUE(FormMain->PList->isChecked());
-  EXPECT_FALSE(FormMain->PIcons->isChecked());
-  EXPECT_FALSE(FormMain->Icons->isChecked());
-  FormMain->TableClick(FormMain->Table);
-  EXPECT_EQ(List->ViewStyle(), vsReport);
-  EXPECT_TRUE(FormMain->Table->isChecked());
-  EXPECT_TRUE(FormMain->PTable->isChecked());
-}
-
 TEST_F(ResultCommands, SelectAllOnlyInTheVisibleListAndInvert) {
   for (const char* n : {"a", "b", "c"}) AddFileRow(n, "txt");
   Select({1});

@@ -284,6 +284,13 @@ TEST(SimNetwork, TheEnvironmentChoosesTheBackEnd) {
   const auto chosen = NetBackend::FromEnvironment();
   ASSERT_NE(dynamic_cast<TSimNetwork*>(chosen.get()), nullptr);
   EXPECT_EQ(static_cast<TSimNetwork*>(chosen.get())->Root(), net.Root());
+  // A relative folder is taken from the current folder.
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QFileInfo(net.Root()).path()));
+  qputenv("TRAWLIX_NETWORK", "net");
+  const auto relative = NetBackend::FromEnvironment();
+  QDir::setCurrent(cwd);
+  EXPECT_EQ(static_cast<TSimNetwork*>(relative.get())->Root(), net.Root());
   if (saved.isNull())
     qunsetenv("TRAWLIX_NETWORK");
   else
