@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <functional>
 
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -49,24 +50,22 @@ bool TSearchPattern::Sync(void (TSearchPattern::*method)()) {
   for (;;) {
     if (Terminated()) return false;
     bool held = false;
-    // The hand-over in both directions, made visible to race checkers that
-    // cannot see into the toolkit's own blocking call.
-    FHandOver.fetch_add(1, std::memory_order_release);
-    Synchronize([this, method, &held] {
+    const std::function<void()> call = [this, method, &held] {
+      // The hand-over in both directions, made visible to race checkers that
+      // cannot see into the toolkit's own blocking call.
       FHandOver.load(std::memory_order_acquire);
-      struct Back {
-        std::atomic<int>& H;
-        ~Back() { H.fetch_add(1, std::memory_order_release); }
-      } back{FHandOver};
-      if (Terminated()) return;
-      // A pause asked for while this call was on its way: nothing changes on
-      // screen until Continue; the call is made again then.
-      if (Suspended()) {
-        held = true;
-        return;
+      if (!Terminated()) {
+        // A pause asked for while this call was on its way: nothing changes
+        // on screen until Continue; the call is made again then.
+        if (Suspended())
+          held = true;
+        else
+          (this->*method)();
       }
-      (this->*method)();
-    });
+      FHandOver.fetch_add(1, std::memory_order_release);
+    };
+    FHandOver.fetch_add(1, std::memory_order_release);
+    Synchronize(call);
     FHandOver.load(std::memory_order_acquire);
     if (!held) return !Terminated();
     CheckSuspended();

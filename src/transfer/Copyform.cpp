@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "platform/Messages.h"
+#include "platform/WinPath.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyfiles_thread.h"
@@ -115,7 +116,7 @@ void TFormCopy::StartTransfer(bool IsTask) {
   t->FFormCopy = this;
   t->FTotalSize = CopyTotalSize;
   t->SetPriority(TThreadPriority::tpTimeCritical);
-  t->FDestination = CopyDestination;
+  t->FDestination = CopyDestination.isEmpty() ? CopyDestination : WinPath::IncludeTrailingBackslash(CopyDestination);
   t->FDestinationDrive = CopyDestinationDrive;
   // The two lists are parallel; a pair without its partner cannot be copied.
   const qsizetype n = std::min(CopyNames.size(), CopySourceFolders.size());
@@ -207,7 +208,13 @@ void TFormCopy::WorkerEnded() {
   FCopyThread = nullptr;
   FTaskThread = nullptr;
   FWorker = nullptr;
-  if (FCancelledWindow) deleteLater();
+  if (FCancelledWindow) {
+    deleteLater();
+  } else if (!FEnded) {
+    // The worker stopped without reporting its end (it failed): the
+    // transfer still ends, so that the count of running ones stays right.
+    NotifyTransferEnd(this, 1);
+  }
 }
 
 // ---- the task side: filled in by the task transfer ----
