@@ -83,7 +83,8 @@ void TCopyFiles::Execute() {
 
 void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolder) {
   const QString target = FDestination + Subfolder;
-  if (!DirectoryExists(target)) CreateDir(target);  // a failure shows as its files' create errors
+  // A failure to create it shows as its files' create errors.
+  const bool fresh = !DirectoryExists(target) && CreateDir(target) == 0;
 
   // One listing serves both passes: files first, then the subfolders.
   // Hidden and system folders are taken along like hidden files are.
@@ -99,10 +100,19 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
     } while (FindNext(rec) == 0);
     FindClose(rec);
   }
+  if (fresh) {
+    FFreshFolder = target;
+    FFreshNames.clear();
+  }
   for (const QString& name : files) {
     CopyOneFile(SourceFolder, Subfolder, name);
-    if (Terminated()) return;
+    if (Terminated()) break;
   }
+  if (fresh) {
+    FFreshFolder.clear();
+    FFreshNames.clear();
+  }
+  if (Terminated()) return;
   for (const QString& name : folders) {
     CopyFolder(SourceFolder, Subfolder + name + QLatin1Char('\\'));
     if (Terminated()) return;
@@ -153,7 +163,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   }
   if (decision == fdReplace) {
     DeleteFile(destination);  // a file that stays is emptied by the create below
-    NoteDestination(Name, false);
+    NoteDestination(FDestination + Subfolder, Name, false);
     decision = fdCopy;
   }
   if (decision != fdCopy && decision != fdAppend) return;  // no other answer exists
@@ -172,7 +182,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     ReportError(TextErrorsCreateFile + QLatin1Char(' ') + destination);
     return;
   }
-  NoteDestination(Name, true);
+  NoteDestination(FDestination + Subfolder, Name, true);
   const std::int64_t size = std::max<std::int64_t>(FileGetSize(in.Get()), 0);
 
   // Resume: continue the source where the destination ends. A destination
@@ -195,7 +205,8 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   auto dropPartial = [&] {
     in.Close();
     out.Close();
-    if (!appending && !FKeepPartial && DeleteFile(destination) == 0) NoteDestination(Name, false);
+    if (!appending && !FKeepPartial && DeleteFile(destination) == 0)
+      NoteDestination(FDestination + Subfolder, Name, false);
   };
 
   // Room for what is still to be written (strictly less than the free space).
@@ -287,25 +298,16 @@ void TCopyFiles::UpdateWindow(bool Force) {
 }
 
 bool TCopyFiles::DestinationExists(const QString& Folder, const QString& Name) {
-  if (Folder != FListedFolder) {
-    FListedFolder = Folder;
-    FListedNames.clear();
-    TSearchRec rec;
-    if (FindFirst(Folder + QLatin1String("*.*"), faAnyFile, rec) == 0) {
-      do {
-        if (!rec.IsDirectory()) FListedNames.insert(rec.Name.toLower());
-      } while (FindNext(rec) == 0);
-      FindClose(rec);
-    }
-  }
-  return FListedNames.contains(Name.toLower());
+  if (!FFreshFolder.isEmpty() && Folder == FFreshFolder) return FFreshNames.contains(Name.toLower());
+  return FileExists(Folder + Name);
 }
 
-void TCopyFiles::NoteDestination(const QString& Name, bool Exists) {
+void TCopyFiles::NoteDestination(const QString& Folder, const QString& Name, bool Exists) {
+  if (FFreshFolder.isEmpty() || Folder != FFreshFolder) return;
   if (Exists)
-    FListedNames.insert(Name.toLower());
+    FFreshNames.insert(Name.toLower());
   else
-    FListedNames.remove(Name.toLower());
+    FFreshNames.remove(Name.toLower());
 }
 
 // ---- synchronised calls: these run on the GUI thread ----

@@ -88,13 +88,13 @@ class TCopyFiles : public TThread {
   // passes the pause point. A copy of many small files thus moves at the
   // speed of the disk, not of the screen.
   void UpdateWindow(bool Force);
-  // Whether a file of this name exists in the destination folder (letter
-  // case ignored), from one listing per folder rather than one lookup per
-  // file; NoteDestination keeps the listing in step with what the copy does.
+  // Whether a file of this name exists in the destination folder. In a
+  // folder this copy has just created, only what the copy itself put there
+  // can exist, so no lookup is needed; NoteDestination records it.
   bool DestinationExists(const QString& Folder, const QString& Name);
-  void NoteDestination(const QString& Name, bool Exists);
+  void NoteDestination(const QString& Folder, const QString& Name, bool Exists);
 
   std::int64_t FLastRefreshNs = -1;  // monotonic time of the last window refresh
-  QString FListedFolder;
-  QSet<QString> FListedNames;  // lower-case file names of FListedFolder
+  QString FFreshFolder;        // the folder created by this copy whose files are being copied
+  QSet<QString> FFreshNames;   // lower-case names of the files put there so far
 };

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 #include "CopyFixture.h"
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -151,12 +153,17 @@ TEST_F(CopyWorker, ErrorsAreShownAndTheCopyGoesOnWithTheNextFile) {
   Net->AddFile(Docs + "good2.txt", QByteArray("2"));
   // A folder in the way makes the destination file impossible to create.
   QDir().mkpath(WinPath::ToLocal(Destination + "blocked.txt"));
-  auto form = StartCopy({"gone.txt", "good1.txt", "blocked.txt", "good2.txt"}, {Docs, Docs, Docs, Docs},
-                        Destination, 3);
+  // A pipe is no file that can be read.
+  Net->AddFolder(Docs);
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Net->LocalPath(Docs + "pipe.dat")).constData(), 0644), 0);
+  auto form = StartCopy({"gone.txt", "good1.txt", "blocked.txt", "pipe.dat", "good2.txt"},
+                        {Docs, Docs, Docs, Docs, Docs}, Destination, 3);
   ASSERT_TRUE(WaitForEnd(form));
-  ASSERT_EQ(Errors.size(), 2);
+  ASSERT_EQ(Errors.size(), 3);
   EXPECT_EQ(Errors[0], "Fail to open file " + Docs + "gone.txt");
   EXPECT_EQ(Errors[1], "Cannot create file " + Destination + "blocked.txt");
+  EXPECT_EQ(Errors[2], "Fail to open file " + Docs + "pipe.dat");
+  EXPECT_FALSE(LocalExists(Destination + "pipe.dat"));
   // A source that cannot be opened leaves no empty file behind.
   EXPECT_FALSE(LocalExists(Destination + "gone.txt"));
   EXPECT_EQ(ReadLocal(Destination + "good1.txt"), QByteArray("1"));
@@ -341,4 +348,30 @@ TEST_F(CopyWorker, ClosingTheWindowCancelsLikeTheButton) {
   ASSERT_TRUE(WaitForEnd(form));
   EXPECT_EQ(KeepAsked, 1);  // asked once only
   EXPECT_LT(LocalSize(Destination + "c.bin"), big.size());
+}
+
+TEST_F(CopyWorker, AnExistingDestinationFolderIsReusedAndAsksFileByFile) {
+  Net->AddFile(Docs + "set\\a.txt", QByteArray("new a"));
+  Net->AddFile(Docs + "set\\B.txt", QByteArray("new b"));
+  Net->AddFile(Docs + "set\\c.txt", QByteArray("new c"));
+  WriteLocal(Destination + "set\\a.txt", "old a");
+  WriteLocal(Destination + "set\\b.TXT", "old b");  // the same file to Windows
+  ExistsAnswers = {TExistsAnswer::Skip, TExistsAnswer::Replace};
+  auto form = StartCopy({"set\\"}, {Docs}, Destination, 15);
+  ASSERT_TRUE(WaitForEnd(form));
+  EXPECT_EQ(ExistsSources, QStringList({Docs + "set\\a.txt", Docs + "set\\B.txt"}));
+  EXPECT_EQ(ReadLocal(Destination + "set\\a.txt"), QByteArray("old a"));
+  EXPECT_EQ(ReadLocal(Destination + "set\\c.txt"), QByteArray("new c"));
+  const QStringList names = QDir(WinPath::ToLocal(Destination + "set")).entryList(QDir::Files);
+  EXPECT_EQ(names.size(), 3) << names.join(",").toStdString();
+}
+
+TEST_F(CopyWorker, TwoRowsOfTheSameNameRaiseTheQuestionForTheSecond) {
+  Net->AddFile(Docs + "a\\same.txt", QByteArray("first"));
+  Net->AddFile(Docs + "b\\same.txt", QByteArray("second"));
+  ExistsAnswers = {TExistsAnswer::Replace};
+  auto form = StartCopy({"same.txt", "same.txt"}, {Docs + "a\\", Docs + "b\\"}, Destination, 11);
+  ASSERT_TRUE(WaitForEnd(form));
+  EXPECT_EQ(ExistsSources, QStringList({Docs + "b\\same.txt"}));
+  EXPECT_EQ(ReadLocal(Destination + "same.txt"), QByteArray("second"));
 }
