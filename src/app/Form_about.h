@@ -1,8 +1,12 @@
 #pragma once
-// The about box.
+// The about box: the logo, the program's name and version, the ownership
+// notice and the rights line, and an Ok button that Esc also presses. Its
+// texts are fixed; a language file does not change them.
 #include <QDialog>
 
 class QAction;
+class QLabel;
+class QPushButton;
 class QToolBar;
 
 class TFormAbout : public QDialog {
@@ -15,6 +19,19 @@ class TFormAbout : public QDialog {
   // disabled pictures (LoadToolbarImages gives it the logo).
   QToolBar* ToolBarAbout = nullptr;
   QAction* ToolButtonIcon = nullptr;
+  QLabel* StaticText = nullptr;   // name and version
+  QLabel* StaticText1 = nullptr;  // year and maker
+  QLabel* StaticText2 = nullptr;  // rights
+  QPushButton* ButtonOk = nullptr;  // also Esc
+
+  // Centres ButtonOk in the client area.
+  void FormCreate(QObject* Sender);
+  // Closes the box.
+  void ButtonOkClick(QObject* Sender);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 extern TFormAbout* FormAbout;

@@ -375,6 +375,7 @@ void TFormMain::CreateMainMenu() {
   LanguageGroup = new QActionGroup(this);
   LanguageGroup->setObjectName(QStringLiteral("LanguageGroup"));
   radio(item(Languages, English, "English"), LanguageGroup);
+  English->setText(QStringLiteral("English"));  // the built-in language's fixed caption
   QAction** languageSlots[] = {&L1,  &L2,  &L3,  &L4,  &L5,  &L6,  &L7,  &L8,  &L9,
                        &L10, &L11, &L12, &L13, &L14, &L15, &L16, &L17, &L19,
                        &L20, &L21, &L22, &L23, &L24, &L25, &L26, &L27};

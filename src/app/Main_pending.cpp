@@ -8,17 +8,6 @@ void TFormMain::NewTaskClick(QObject*) {}
 // computers tree commands
 void TFormMain::NewTaskCompResClick(QObject*) {}
 
-// views, help and small windows
-void TFormMain::ToolButtonFindListClick(QObject*) {}
-void TFormMain::ToolButtonLoadListClick(QObject*) {}
-void TFormMain::LngClick(QObject*) {}
-void TFormMain::TrawlixHelpClick(QObject*) {}
-void TFormMain::SiteProgramClick(QObject*) {}
-void TFormMain::SupportClick(QObject*) {}
-void TFormMain::ForumClick(QObject*) {}
-void TFormMain::AboutClick(QObject*) {}
-void TFormMain::GeneralClick(QObject*) {}
-
 // task list commands
 void TFormMain::PTaskStartClick(QObject*) {}
 void TFormMain::PTaskEditClick(QObject*) {}

@@ -17,15 +17,22 @@ QStringList GroupExtensionsFromItem(const QString& item) {
   const int count = length - blank - 3;
   const QString types = (count > 0 && start < length) ? item.mid(start, count) : QString();
   QStringList result;
+  // Types are written without their dot; one typed as ".jpg" means jpg all
+  // the same, and a token of dots alone is no type.
+  const auto add = [&result](const QString& token) {
+    qsizetype dots = 0;
+    while (dots < token.size() && token[dots] == u'.') ++dots;
+    if (dots < token.size()) result.append(u'.' + token.mid(dots));
+  };
   QString token;
   for (QChar c : types) {
     if (c == u' ' || c == u',') {
-      if (!token.isEmpty()) result.append(u'.' + token);
+      add(token);
       token.clear();
     } else {
       token += c;
     }
   }
-  if (!token.isEmpty()) result.append(u'.' + token);
+  add(token);
   return result;
 }

@@ -21,5 +21,6 @@ extern QStringList GroupExtensions;
 
 // The entries of a group as the group combo box shows it: "name (types)",
 // the types separated by blanks and/or commas. Each type becomes "." + type,
-// in the order written and in its own case; empty tokens are dropped.
+// in the order written and in its own case; empty tokens are dropped, and
+// so are a token's leading dots (".jpg" gives ".jpg").
 QStringList GroupExtensionsFromItem(const QString& item);

@@ -136,19 +136,31 @@ void TSearchPattern::SearchFolder(const QString& path) {
   SplitSearchPath(path, computer, inside);
   for (const TSearchRec& rec : matches) {
     if (rec.IsDirectory() && (rec.Name == QLatin1String(".") || rec.Name == QLatin1String(".."))) continue;
-    // The row's texts are made here, so the GUI thread only tests and adds.
-    FPending.push_back({rec, MakeResultRow(rec, computer, inside, QString())});
-    if (FPending.size() >= kBatchSize && !Sync(&TSearchPattern::AddFoundItems)) break;
+    if (!QueueFound(rec, computer, inside)) break;
   }
-  if (!FPending.empty() && !Sync(&TSearchPattern::AddFoundItems)) FPending.clear();
-  if (Terminated()) return;
+  if (!FlushFound()) return;
   // The status text still shows this folder: adding rows does not change it,
   // and a pause holds every call that would. So no second ShowSearchFolder
   // is needed before the subfolders.
 
-  // Subfolders, depth first; hidden and system folders are never entered.
   if (!FMask && !List(path + QStringLiteral("*.*"), faDirectory, all)) return;
-  for (const TSearchRec& rec : all) {
+  SearchSubfolders(path, all);
+}
+
+bool TSearchPattern::QueueFound(const TSearchRec& entry, const QString& computer, const QString& path) {
+  // The row's texts are made here, so the GUI thread only tests and adds.
+  FPending.push_back({entry, MakeResultRow(entry, computer, path, QString())});
+  return FPending.size() < kBatchSize || Sync(&TSearchPattern::AddFoundItems);
+}
+
+bool TSearchPattern::FlushFound() {
+  if (!FPending.empty() && !Sync(&TSearchPattern::AddFoundItems)) FPending.clear();
+  return !Terminated();
+}
+
+void TSearchPattern::SearchSubfolders(const QString& path, const std::vector<TSearchRec>& listing) {
+  // Depth first; hidden and system folders are never entered.
+  for (const TSearchRec& rec : listing) {
     CheckSuspended();
     if (Terminated()) return;
     if ((rec.Attr & (faHidden | faSysFile | faVolumeID)) != 0) continue;

@@ -34,12 +34,14 @@ class TSearchPattern : public TThread {
   // The walk over the tree (worker thread).
   void SearchCheckedShares();
   // Lists one folder (a network path ending in "\") and walks its subfolders.
-  void SearchFolder(const QString& path);
+  // The group search lists a folder its own way (Searchgroup_thread.h).
+  virtual void SearchFolder(const QString& path);
 
   // Synchronised calls (GUI thread); each does nothing once a stop was asked.
   void ResetFoundCount();
   void ReadNodeCount();
-  void ReadPattern();
+  // Reads what to look for: the mask (the group search: its types).
+  virtual void ReadPattern();
   void ReadNodeCheck();
   void ReadChildCount();
   void ReadChildCheck();
@@ -48,7 +50,8 @@ class TSearchPattern : public TThread {
   void AddFoundItem();
   void AddFoundItems();
   void ShowSearchFinished();
-  void ShowSearchEnd();
+  // Also forgets the worker's global pointer when it still names it.
+  virtual void ShowSearchEnd();
 
   // This worker's exchange values.
   int TreeNodeCount = 0;
@@ -63,19 +66,28 @@ class TSearchPattern : public TThread {
  protected:
   void Execute() override;
 
- private:
   // Runs a synchronised call and tells whether the walk may go on.
   bool Sync(void (TSearchPattern::*method)());
-  std::atomic<int> FHandOver{0};
   // Lists a folder; false once a stop was asked.
   bool List(const QString& mask, int attributes, std::vector<TSearchRec>& entries);
+  // Queues an entry of the folder being listed for AddFoundItems, handing
+  // over a full batch at once; false once a stop was asked.
+  bool QueueFound(const TSearchRec& entry, const QString& computer, const QString& path);
+  // Hands over what is queued; false once a stop was asked.
+  bool FlushFound();
+  // Enters the subfolders of `path` found in `listing` (a listing of
+  // path + "*.*"), depth first, skipping hidden and system ones.
+  void SearchSubfolders(const QString& path, const std::vector<TSearchRec>& listing);
+  // The folder handed to ShowSearchFolder; the rows of its entries take
+  // their computer and path from it.
+  QString FFolder;
+
+ private:
+  std::atomic<int> FHandOver{0};
   // The mask as wildcard rules, when the walk lists whole folders itself.
   std::optional<TWildMask> FMask;
   // The criteria of the batch being added (GUI thread).
   TExtendedCriteria FCriteria;
-  // The folder handed to ShowSearchFolder; the rows of its entries take
-  // their computer and path from it.
-  QString FFolder;
   // An entry found and its row, made on the worker; the GUI thread adds
   // the folder marker when the entry passes the criteria.
   struct TFound {

@@ -199,21 +199,21 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     FDoneSize += offset;
   }
 
-  // A partly written destination is removed on failure unless the user
-  // chose to keep it; a resumed one is never removed, as it held data
-  // before this copy began.
-  auto dropPartial = [&] {
+  // A partly written destination is removed unless the user chose to keep
+  // it. After a failure a resumed one stays, as it held data before this
+  // copy began; after a cancel the user's answer decides for it too.
+  auto dropPartial = [&](bool cancelled) {
     in.Close();
     out.Close();
-    if (!appending && !FKeepPartial && DeleteFile(destination) == 0)
-      NoteDestination(FDestination + Subfolder, Name, false);
+    if (FKeepPartial || (appending && !cancelled)) return;
+    if (DeleteFile(destination) == 0) NoteDestination(FDestination + Subfolder, Name, false);
   };
 
   // Room for what is still to be written (strictly less than the free space).
   const std::int64_t needed = size - offset;
-  const std::int64_t free = DiskFree(destination);
+  const std::int64_t free = DiskFree(FDestination + Subfolder);
   if (free < 0 || needed >= free) {
-    dropPartial();
+    dropPartial(false);
     ReportError(TextErrorsNoSpace);
     return;
   }
@@ -232,7 +232,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   for (std::int64_t pass = 0; pass < limit; ++pass) {
     const int n = FileRead(in.Get(), buffer.get(), BlockSize);
     if (n < 0) {
-      dropPartial();
+      dropPartial(false);
       ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
       return;
     }
@@ -244,7 +244,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
       FDoneSize += written;
     }
     if (written != n) {
-      dropPartial();
+      dropPartial(false);
       ReportError(TextErrorsWriteFile);
       return;
     }
@@ -259,7 +259,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     // or the speed once the wall-clock second has turned.
     UpdateWindow(changed);
     if (Terminated()) {
-      dropPartial();
+      dropPartial(true);
       return;
     }
   }
@@ -267,7 +267,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   // A source that ended early (it was cut or vanished while being read)
   // leaves an incomplete copy: that is a failure, never a finished file.
   if (fileDone < size) {
-    dropPartial();
+    dropPartial(false);
     ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
     return;
   }

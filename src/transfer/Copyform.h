@@ -15,7 +15,8 @@ class TThread;
 class TFormCopy : public QDialog {
   Q_OBJECT
  public:
-  // Creates the window (FormCreate runs here) and makes it FormCopy.
+  // Creates the window (FormCreate runs here), makes it FormCopy and shows
+  // it at once, as the window is visible from its creation.
   explicit TFormCopy(QWidget* Owner = nullptr);
   ~TFormCopy() override;
 

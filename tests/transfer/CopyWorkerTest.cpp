@@ -375,3 +375,20 @@ TEST_F(CopyWorker, TwoRowsOfTheSameNameRaiseTheQuestionForTheSecond) {
   EXPECT_EQ(ExistsSources, QStringList({Docs + "b\\same.txt"}));
   EXPECT_EQ(ReadLocal(Destination + "same.txt"), QByteArray("second"));
 }
+
+TEST_F(CopyWorker, AResumeThatFailsKeepsWhatTheDestinationHeld) {
+  const QByteArray big = Bytes(24 << 20, 3);
+  Net->AddFile(Docs + "r.bin", big);
+  WriteLocal(Destination + "r.bin", big.left(1 << 20));
+  ExistsAnswers = {TExistsAnswer::Append};
+  auto form = StartCopy({"r.bin"}, {Docs}, Destination, big.size());
+  ASSERT_TRUE(WaitUntil([&] { return form && form->CGaugeFile->Progress() > 5; }));
+  form->ButtonPause->click();
+  ASSERT_TRUE(QFile::resize(Net->LocalPath(Docs + "r.bin"), 2 << 20));  // the source is cut
+  form->ButtonPause->click();
+  ASSERT_TRUE(WaitForEnd(form));
+  ASSERT_EQ(Errors.size(), 1);
+  const QByteArray kept = ReadLocal(Destination + "r.bin");
+  EXPECT_GE(kept.size(), 1 << 20);
+  EXPECT_EQ(kept, big.left(kept.size()));
+}
