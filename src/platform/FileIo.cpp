@@ -56,6 +56,19 @@ int FileWrite(THandle handle, const void* buffer, int count) {
   return f && buffer ? f->Write(buffer, count) : -1;
 }
 
+qint64 CopyBlock(THandle source, THandle destination, qint64 maxBytes, int* error) {
+  const auto in = Files().Get(source);
+  const auto out = Files().Get(destination);
+  if (!in || !out || maxBytes < 0) {
+    if (error) *error = !in || !out ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER;
+    return -1;
+  }
+  int e = NO_ERROR;
+  const qint64 n = maxBytes == 0 ? 0 : in->CopyTo(*out, maxBytes, e);
+  if (error) *error = e;
+  return n;
+}
+
 qint64 FileSeek(THandle handle, qint64 offset, int origin) {
   const auto f = Files().Get(handle);
   return f ? f->Seek(offset, origin) : -1;

@@ -32,6 +32,22 @@ int FileWrite(THandle handle, const void* buffer, int count);
 // Moves to offset from the start (origin 0), the current position (1) or
 // the end (2); returns the new position, or -1.
 qint64 FileSeek(THandle handle, qint64 offset, int origin);
+// Copies one block from the source's position to the destination's, both
+// moving on by the bytes copied: the read-and-write step of a copy loop, so
+// that the caller keeps its block size, its progress per block and its
+// points to pause or stop. Where both files allow it the kernel moves the
+// bytes (copy_file_range, no trip through this process's memory); anywhere
+// else they go through a buffer, with the same results.
+//   Returns the bytes copied: maxBytes, fewer only at the source's end (0
+// there) or when it failed part way; -1 for an unknown handle or a negative
+// count. `error`, when given, receives 0; ERROR_READ_FAULT when reading the
+// source failed; ERROR_DISK_FULL or ERROR_WRITE_FAULT when writing failed.
+// Bytes copied before a failure are in the destination and counted.
+//
+//   qint64 n;
+//   while ((n = CopyBlock(in, out, 65536, &e)) > 0 && e == 0) { progress(n); ... }
+//   if (n < 0 || e == ERROR_READ_FAULT) ... else if (e != 0) ...
+qint64 CopyBlock(THandle source, THandle destination, qint64 maxBytes, int* error = nullptr);
 // The file's size in bytes, or -1.
 qint64 FileGetSize(THandle handle);
 // The last-write time as local DOS date-time, or -1.

@@ -1,9 +1,13 @@
 #include "platform/FileSystem.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include "platform/FindFile.h"
 #include "platform/FsBackend.h"
+#include "platform/LocalDrive.h"
 #include "platform/WinError.h"
 #include "platform/WinPath.h"
 
@@ -61,6 +65,29 @@ int DeleteFile(const QString& path) {
 int FileGetAttr(const QString& path) {
   TSearchRec rec;
   return Lookup(path, rec) ? rec.Attr : -1;
+}
+
+int FileSetAttr(const QString& path, int attr) {
+  TFsPath p;
+  if (const int e = FsPath::Parse(path, p)) return e;
+  if (p.Unc) return ERROR_NOT_SUPPORTED;
+  const QByteArray local = QFile::encodeName(TLocalDrive::LocalPath(p));
+  struct stat st;
+  if (::stat(local.constData(), &st) != 0) return ERROR_FILE_NOT_FOUND;
+  const bool readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
+  const mode_t mode = readOnly ? (st.st_mode & ~mode_t(S_IWUSR)) : (st.st_mode | S_IWUSR);
+  if ((mode & 07777) != (st.st_mode & 07777) && ::chmod(local.constData(), mode & 07777) != 0)
+    return ERROR_ACCESS_DENIED;
+  const int kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const int now = FileGetAttr(path);
+  return now >= 0 && (now & kept) == (attr & kept) ? NO_ERROR : ERROR_NOT_SUPPORTED;
+}
+
+bool IsSymbolicLink(const QString& path) {
+  TFsPath p;
+  if (FsPath::Parse(path, p) != NO_ERROR || p.Unc || p.IsDriveRoot()) return false;
+  struct stat st;
+  return ::lstat(QFile::encodeName(TLocalDrive::LocalPath(p)).constData(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 qint64 FileAge(const QString& path) {

@@ -29,6 +29,19 @@ int RemoveDir(const QString& path);
 int DeleteFile(const QString& path);
 // The file's or folder's attribute bits (FileAttr.h), or -1.
 int FileGetAttr(const QString& path);
+// Sets the read-only, hidden and system bits of a file or folder to those
+// of `attr` (FileAttr.h; the archive and other bits are left alone). 0, or
+// a Windows error. On drive C: read-only is kept as the owner's write
+// permission, and an entry is hidden exactly when its name begins with "."
+// (the rule FileGetAttr reports), so hidden cannot be given to or taken
+// from other names there, nor system to any: the bits that can be kept are
+// set and ERROR_NOT_SUPPORTED tells that some could not. Network paths
+// answer ERROR_NOT_SUPPORTED.
+int FileSetAttr(const QString& path, int attr);
+// True when the path names a symbolic link (a folder link included), which
+// a removal of a folder tree deletes alone instead of entering it. Always
+// false for network paths.
+bool IsSymbolicLink(const QString& path);
 // The last-write time of a file as local DOS date-time, or -1.
 qint64 FileAge(const QString& path);
 // Free bytes available to this user on the file system that holds the path

@@ -38,7 +38,8 @@ void Wait(int ms) {
 bool NameOrder(const TSearchRec& a, const TSearchRec& b) { return WildMatch::CompareNames(a.Name, b.Name) < 0; }
 
 int Start(TListing&& listing, TSearchRec& rec) {
-  rec = listing.Entries.first();
+  // Each entry is handed out once, so it moves out of the listing.
+  rec = std::move(listing.Entries.first());
   listing.Next = 1;
   rec.FindHandle = Listings().Add(std::make_shared<TListing>(std::move(listing)));
   return NO_ERROR;
@@ -89,7 +90,12 @@ int FindFirst(const QString& path, int attr, TSearchRec& rec) {
       if (wild.Matches(dot.Name)) listing.Entries.append(dot);
     }
   }
-  listing.Entries.append(found);
+  if (listing.Entries.isEmpty()) {
+    listing.Entries = std::move(found);
+  } else {
+    listing.Entries.reserve(listing.Entries.size() + found.size());
+    for (TSearchRec& r : found) listing.Entries.append(std::move(r));
+  }
   if (listing.Entries.isEmpty()) return ERROR_FILE_NOT_FOUND;
   return Start(std::move(listing), rec);
 }
@@ -100,7 +106,7 @@ int FindNext(TSearchRec& rec) {
   Wait(listing->DelayMs);
   if (listing->Next >= listing->Entries.size()) return ERROR_NO_MORE_FILES;
   const qint64 handle = rec.FindHandle;
-  rec = listing->Entries[listing->Next++];
+  rec = std::move(listing->Entries[listing->Next++]);
   rec.FindHandle = handle;
   return NO_ERROR;
 }

@@ -10,10 +10,12 @@ int TLocalDrive::ListFolder(const TFsPath& folder, const TWildMask& mask, TSearc
   return PosixFs::ListDir(LocalPath(folder), mask, {}, self, out);
 }
 
-int TLocalDrive::Stat(const TFsPath& path, TSearchRec& out) { return PosixFs::StatEntry(LocalPath(path), out); }
+int TLocalDrive::Stat(const TFsPath& path, TSearchRec& out) {
+  return PosixFs::StatBelow(QStringLiteral("/"), path.Parts, out);
+}
 
 int TLocalDrive::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFileObject>& out) {
-  return PosixFs::Open(LocalPath(path), mode, out);
+  return PosixFs::OpenBelow(QStringLiteral("/"), path.Parts, mode, out);
 }
 
 int TLocalDrive::CreateDir(const TFsPath& path) { return PosixFs::MakeDir(LocalPath(path)); }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -74,8 +75,25 @@ bool Writable(const struct stat& st) {
 
 qint64 Nanos(const struct timespec& ts) { return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec; }
 
+// The last conversion to a DOS date-time, kept by one listing: the entries of
+// a folder mostly share their second, and the local-time conversion is the
+// dearest part of a record.
+struct TDosMemo {
+  qint64 Secs = 0;
+  quint32 Dos = 0;
+  bool Valid = false;
+  quint32 Of(qint64 secs) {
+    if (!Valid || secs != Secs) {
+      Secs = secs;
+      Dos = DosTime::FromUnixTime(secs);
+      Valid = true;
+    }
+    return Dos;
+  }
+};
+
 // False for entries that are neither files nor folders.
-bool FillRecord(const QString& name, const struct stat& st, TSearchRec& rec) {
+bool FillRecord(const QString& name, const struct stat& st, TSearchRec& rec, TDosMemo* memo = nullptr) {
   const bool dir = S_ISDIR(st.st_mode);
   if (!dir && !S_ISREG(st.st_mode)) return false;
   rec.Name = name;
@@ -85,7 +103,7 @@ bool FillRecord(const QString& name, const struct stat& st, TSearchRec& rec) {
   if (!Writable(st)) attr |= FILE_ATTRIBUTE_READONLY;
   rec.Attr = attr;
   rec.WriteTimeNs = Nanos(st.st_mtim);
-  rec.Time = DosTime::FromUnixTime(st.st_mtim.tv_sec);
+  rec.Time = memo ? memo->Of(st.st_mtim.tv_sec) : DosTime::FromUnixTime(st.st_mtim.tv_sec);
   return true;
 }
 
@@ -163,6 +181,37 @@ class TPosixFile : public TFileObject {
     return true;
   }
 
+  qint64 CopyTo(TFileObject& destination, qint64 maxBytes, int& error) override {
+    auto* to = dynamic_cast<TPosixFile*>(&destination);
+    if (!to || FNoKernelCopy || to->FNoKernelCopy || maxBytes <= 0) return TFileObject::CopyTo(destination, maxBytes, error);
+    error = NO_ERROR;
+    qint64 done = 0;
+    while (done < maxBytes) {
+      const ssize_t n = ::copy_file_range(FFd, nullptr, to->FFd, nullptr, size_t(maxBytes - done), 0);
+      if (n > 0) {
+        done += n;
+        FKernelCopyWorks = true;
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG)) {
+        error = errno == EFBIG ? ERROR_WRITE_FAULT : ERROR_DISK_FULL;
+        return done;
+      }
+      if (n == 0 && FKernelCopyWorks) return done;  // the end of the source
+      // Not proven for this pair yet: some file systems refuse the call
+      // (other file system, not supported) and some report the end of a
+      // file whose size they do not know (/proc). A buffer decides.
+      if (n < 0) FNoKernelCopy = true;
+      int e = NO_ERROR;
+      const qint64 more = TFileObject::CopyTo(destination, maxBytes - done, e);
+      if (n == 0 && more > 0) FNoKernelCopy = true;
+      error = e;
+      return done + more;
+    }
+    return done;
+  }
+
   bool SetWriteTime(qint64 ns) override {
     struct timespec ts[2];
     ts[0].tv_sec = 0;
@@ -177,7 +226,91 @@ class TPosixFile : public TFileObject {
  private:
   int FFd;
   std::optional<qint64> FWriteTime;
+  bool FKernelCopyWorks = false;  // copy_file_range has moved bytes from this file
+  bool FNoKernelCopy = false;     // it cannot serve this file: buffers only
 };
+
+int OpenFlags(TOpenMode mode) {
+  const int base = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  switch (mode) {
+    case TOpenMode::Read: return base | O_RDONLY;
+    case TOpenMode::Write: return base | O_WRONLY;
+    case TOpenMode::ReadWrite: return base | O_RDWR;
+    case TOpenMode::Create: return base | O_RDWR | O_CREAT;
+  }
+  return base | O_RDONLY;
+}
+
+int OpenRetrying(const char* path, int flags) {
+  int fd;
+  do {
+    fd = ::open(path, flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// The file part of an open once the descriptor is there.
+int Adopt(int fd, bool truncate, std::unique_ptr<TFileObject>& out, std::optional<qint64> writeTime) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return ERROR_ACCESS_DENIED;
+  }
+  // Emptied only now that it is known to be a plain file.
+  if (truncate && ::ftruncate(fd, 0) != 0) {
+    const int e = errno;
+    ::close(fd);
+    return WinError(e);
+  }
+  // Opened without blocking (a pipe would wait for a writer); a plain file
+  // needs none of the status flags.
+  ::fcntl(fd, F_SETFL, 0);
+  out = std::make_unique<TPosixFile>(fd, writeTime);
+  return NO_ERROR;
+}
+
+bool IsAscii(const char* s, size_t n) {
+  for (size_t i = 0; i < n; ++i)
+    if (static_cast<unsigned char>(s[i]) >= 0x80) return false;
+  return true;
+}
+
+bool SameAsciiIgnoringCase(const char* a, const char* b, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Resolve below the longest prefix of `parts` that exists as given, when the
+// whole path is known not to.
+QStringList ResolveMissing(const QString& base, const QStringList& parts, bool* found) {
+  if (found) *found = false;
+  qsizetype exact = parts.size() - 1;  // parts[0, exact) exist as given
+  while (exact > 0 && !Exists(QFile::encodeName(Join(base, parts.mid(0, exact))))) --exact;
+  QStringList out = parts.mid(0, exact);
+  QString cur = Join(base, out);
+  for (qsizetype i = exact; i < parts.size(); ++i) {
+    // Below the exact prefix each name is tried as given first; at the
+    // prefix's end it is known to be missing.
+    QString name;
+    if (i > exact && Exists(QFile::encodeName(Join(cur, {parts[i]}))))
+      name = parts[i];
+    else
+      name = FindNameIgnoringCase(cur, parts[i]);
+    if (name.isEmpty()) {
+      out.append(parts.mid(i));
+      return out;
+    }
+    out.append(name);
+    cur = Join(cur, {name});
+  }
+  if (found) *found = true;
+  return out;
+}
 
 }  // namespace
 
@@ -199,6 +332,7 @@ int ListDir(const QString& dir, const TWildMask& mask, const TAdjust& adjust, TS
     return WinError(e);
   }
   TSearchRec rec;
+  TDosMemo memo;
   for (;;) {
     errno = 0;
     const struct dirent* e = ::readdir(d);
@@ -208,9 +342,9 @@ int ListDir(const QString& dir, const TWildMask& mask, const TAdjust& adjust, TS
     const QString name = QFile::decodeName(n);
     if (!mask.Matches(name)) continue;
     if (::fstatat(fd, n, &st, 0) != 0) continue;  // vanished or a dangling link
-    if (!FillRecord(name, st, rec)) continue;
+    if (!FillRecord(name, st, rec, &memo)) continue;
     if (adjust) adjust(rec);
-    out.append(rec);
+    out.append(std::move(rec));
   }
   ::closedir(d);
   return NO_ERROR;
@@ -225,32 +359,45 @@ int StatEntry(const QString& path, TSearchRec& out) {
 int Open(const QString& path, TOpenMode mode, std::unique_ptr<TFileObject>& out,
          std::optional<qint64> writeTime) {
   out.reset();
-  int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  switch (mode) {
-    case TOpenMode::Read: flags |= O_RDONLY; break;
-    case TOpenMode::Write: flags |= O_WRONLY; break;
-    case TOpenMode::ReadWrite: flags |= O_RDWR; break;
-    case TOpenMode::Create: flags |= O_RDWR | O_CREAT; break;
+  const QByteArray p = QFile::encodeName(path);
+  if (mode == TOpenMode::Create) {
+    // A new file needs no emptying; an existing one is emptied below.
+    const int fd = OpenRetrying(p.constData(), OpenFlags(mode) | O_EXCL);
+    if (fd >= 0) return Adopt(fd, false, out, writeTime);
+    if (errno != EEXIST) return WinError(errno);
   }
-  int fd;
-  do {
-    fd = ::open(QFile::encodeName(path).constData(), flags, 0666);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = OpenRetrying(p.constData(), OpenFlags(mode));
   if (fd < 0) return WinError(errno);
+  return Adopt(fd, mode == TOpenMode::Create, out, writeTime);
+}
+
+int OpenBelow(const QString& base, const QStringList& parts, TOpenMode mode, std::unique_ptr<TFileObject>& out,
+              std::optional<qint64> writeTime) {
+  out.reset();
+  if (mode == TOpenMode::Create) return Open(Join(base, Resolve(base, parts)), mode, out, writeTime);
+  // Opening does not create here, so the path as given is simply tried first.
+  const int e = Open(Join(base, parts), mode, out, writeTime);
+  if (e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND) return e;
+  const QStringList stored = ResolveMissing(base, parts, nullptr);
+  return stored == parts ? e : Open(Join(base, stored), mode, out, writeTime);
+}
+
+int StatBelow(const QString& base, const QStringList& parts, TSearchRec& out, QStringList* stored) {
+  const QString exact = Join(base, parts);
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ERROR_ACCESS_DENIED;
-  }
-  // Emptied only now that it is known to be a plain file.
-  if (mode == TOpenMode::Create && ::ftruncate(fd, 0) != 0) {
+  QString path = exact;
+  if (::stat(QFile::encodeName(exact).constData(), &st) == 0) {
+    if (stored) *stored = parts;
+  } else {
     const int e = errno;
-    ::close(fd);
-    return WinError(e);
+    if (e != ENOENT && e != ENOTDIR) return WinError(e);
+    const QStringList names = ResolveMissing(base, parts, nullptr);
+    if (stored) *stored = names;
+    if (names == parts) return WinError(e);
+    path = Join(base, names);
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return WinError(errno);
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  out = std::make_unique<TPosixFile>(fd, writeTime);
-  return NO_ERROR;
+  return FillRecord(LastName(path), st, out) ? NO_ERROR : ERROR_ACCESS_DENIED;
 }
 
 int MakeDir(const QString& path) {
@@ -318,36 +465,45 @@ QString Join(const QString& base, const QStringList& parts) {
   return s;
 }
 
-QStringList Resolve(const QString& base, const QStringList& parts) {
-  if (parts.isEmpty() || Exists(QFile::encodeName(Join(base, parts)))) return parts;
-  QStringList out;
-  QString cur = base;
-  for (qsizetype i = 0; i < parts.size(); ++i) {
-    const QString exact = Join(cur, {parts[i]});
-    if (Exists(QFile::encodeName(exact))) {
-      out.append(parts[i]);
-      cur = exact;
+QStringList Resolve(const QString& base, const QStringList& parts, bool* found) {
+  if (parts.isEmpty()) {
+    if (found) *found = Exists(QFile::encodeName(base));
+    return parts;
+  }
+  if (Exists(QFile::encodeName(Join(base, parts)))) {
+    if (found) *found = true;
+    return parts;
+  }
+  return ResolveMissing(base, parts, found);
+}
+
+QString FindNameIgnoringCase(const QString& dir, const QString& name) {
+  const QByteArray wanted = QFile::encodeName(name);
+  const bool wantedAscii = IsAscii(wanted.constData(), size_t(wanted.size()));
+  DIR* d = ::opendir(QFile::encodeName(dir).constData());
+  if (!d) return {};
+  QString found;
+  while (const struct dirent* e = ::readdir(d)) {
+    const char* n = e->d_name;
+    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+    const size_t len = std::strlen(n);
+    // Names of plain ASCII compare as bytes; any other name goes through
+    // Unicode case folding (the Kelvin sign folds to "k").
+    if (wantedAscii && IsAscii(n, len)) {
+      if (len == size_t(wanted.size()) && SameAsciiIgnoringCase(n, wanted.constData(), len)) {
+        found = QFile::decodeName(n);
+        break;
+      }
       continue;
     }
-    QString found;
-    if (DIR* d = ::opendir(QFile::encodeName(cur).constData())) {
-      while (const struct dirent* e = ::readdir(d)) {
-        const QString n = QFile::decodeName(e->d_name);
-        if (n.compare(parts[i], Qt::CaseInsensitive) == 0) {
-          found = n;
-          break;
-        }
-      }
-      ::closedir(d);
+    const QString candidate = QFile::decodeName(n);
+    if (candidate.compare(name, Qt::CaseInsensitive) == 0) {
+      found = candidate;
+      break;
     }
-    if (found.isEmpty()) {
-      out.append(parts.mid(i));
-      return out;
-    }
-    out.append(found);
-    cur = Join(cur, {found});
   }
-  return out;
+  ::closedir(d);
+  return found;
 }
 
 }  // namespace PosixFs

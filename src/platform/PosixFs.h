@@ -30,6 +30,15 @@ int StatEntry(const QString& path, TSearchRec& out);
 // one is set.
 int Open(const QString& path, TOpenMode mode, std::unique_ptr<TFileObject>& out,
          std::optional<qint64> writeTime = {});
+// Open of `parts` below `base`, names matched as Resolve does: the exact path
+// is tried first, so a path already in the right letter case costs one open.
+// Create never makes a second file beside one that differs only in case.
+int OpenBelow(const QString& base, const QStringList& parts, TOpenMode mode, std::unique_ptr<TFileObject>& out,
+              std::optional<qint64> writeTime = {});
+// The entry `parts` below `base` names, resolved as Resolve does; one stat
+// when the path is in the right letter case. `stored`, when given, receives
+// the names as stored.
+int StatBelow(const QString& base, const QStringList& parts, TSearchRec& out, QStringList* stored = nullptr);
 int MakeDir(const QString& path);
 int RemoveDir(const QString& path);
 int Unlink(const QString& path);
@@ -43,8 +52,14 @@ int FolderNames(const QString& dir, QStringList& out);
 
 // Finds each of `parts` below `base` ignoring letter case, an exact match
 // first; returns the names as stored. From the first part that does not
-// exist on, the parts are returned as given.
-QStringList Resolve(const QString& base, const QStringList& parts);
+// exist on, the parts are returned as given. A path that exists as given
+// costs one stat; otherwise only the components below its longest existing
+// exact prefix are looked for in their folders. `found`, when given, tells
+// whether the whole path exists.
+QStringList Resolve(const QString& base, const QStringList& parts, bool* found = nullptr);
+// The name in folder `dir` that equals `name` ignoring letter case, or ""
+// when there is none (or the folder cannot be read).
+QString FindNameIgnoringCase(const QString& dir, const QString& name);
 QString Join(const QString& base, const QStringList& parts);
 
 // A Windows error code for an errno value.

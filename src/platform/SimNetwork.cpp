@@ -145,41 +145,66 @@ TSimNetwork::TServerConfig TSimNetwork::Config(const QString& server) const {
   return FServers.value(server.toLower());
 }
 
-bool TSimNetwork::FindServer(const QString& name, QString& workgroup, QString& server) const {
+bool TSimNetwork::FindServer(const QString& name, QString& workgroup, QString& server, bool remembered) const {
   if (IsBadName(name)) return false;
+  if (remembered) {
+    QMutexLocker lock(&FServerMutex);
+    const auto it = FServerFolders.constFind(name);
+    if (it != FServerFolders.constEnd()) {
+      workgroup = it->first;
+      server = it->second;
+      return true;
+    }
+  }
+  auto found = [&](const QString& g, const QString& s) {
+    workgroup = g;
+    server = s;
+    QMutexLocker lock(&FServerMutex);
+    FServerFolders.insert(name, {g, s});
+    return true;
+  };
   QStringList groups;
   if (PosixFs::FolderNames(FRoot, groups) != NO_ERROR) return false;
   for (const QString& g : groups) {  // the exact name first
     TSearchRec rec;
-    if (PosixFs::StatEntry(PosixFs::Join(FRoot, {g, name}), rec) == NO_ERROR && rec.IsDirectory()) {
-      workgroup = g;
-      server = name;
-      return true;
-    }
+    if (PosixFs::StatEntry(PosixFs::Join(FRoot, {g, name}), rec) == NO_ERROR && rec.IsDirectory()) return found(g, name);
   }
   for (const QString& g : groups) {
     QStringList servers;
     PosixFs::FolderNames(PosixFs::Join(FRoot, {g}), servers);
-    for (const QString& s : servers) {
-      if (s.compare(name, Qt::CaseInsensitive) == 0) {
-        workgroup = g;
-        server = s;
-        return true;
-      }
-    }
+    for (const QString& s : servers)
+      if (s.compare(name, Qt::CaseInsensitive) == 0) return found(g, s);
   }
+  ForgetServer(name);
   return false;
 }
 
+void TSimNetwork::ForgetServer(const QString& name) const {
+  QMutexLocker lock(&FServerMutex);
+  FServerFolders.remove(name);
+}
+
 int TSimNetwork::Locate(const TFsPath& path, TLocated& out) const {
+  // A remembered server folder is checked by the lookup itself: when the
+  // share cannot be found there, the server is looked for afresh.
+  const int e = LocateWith(path, true, out);
+  if (e == NO_ERROR || e == ERROR_BAD_NETPATH) return e;
+  return LocateWith(path, false, out);
+}
+
+int TSimNetwork::LocateWith(const TFsPath& path, bool remembered, TLocated& out) const {
   QString group, server;
-  if (!path.Unc || !FindServer(path.Server, group, server)) return ERROR_BAD_NETPATH;
+  if (!path.Unc || !FindServer(path.Server, group, server, remembered)) return ERROR_BAD_NETPATH;
   if (IsBadName(path.Share)) return ERROR_BAD_NET_NAME;
   const QString serverDir = PosixFs::Join(FRoot, {group, server});
-  const QStringList resolved = PosixFs::Resolve(serverDir, QStringList{path.Share} + path.Parts);
-  TSearchRec share;
-  if (PosixFs::StatEntry(PosixFs::Join(serverDir, {resolved.first()}), share) != NO_ERROR || !share.IsDirectory())
-    return ERROR_BAD_NET_NAME;
+  bool whole = false;
+  const QStringList resolved = PosixFs::Resolve(serverDir, QStringList{path.Share} + path.Parts, &whole);
+  // A path found below the share proves it a folder; otherwise it is asked.
+  if (!whole || path.Parts.isEmpty()) {
+    TSearchRec share;
+    if (PosixFs::StatEntry(PosixFs::Join(serverDir, {resolved.first()}), share) != NO_ERROR || !share.IsDirectory())
+      return ERROR_BAD_NET_NAME;
+  }
   out.Path = PosixFs::Join(serverDir, resolved);
   out.Key = (group + u'/' + server + u'/' + resolved.join(u'/')).toLower();
   return NO_ERROR;
@@ -237,6 +262,15 @@ int TSimNetwork::Stat(const TFsPath& path, TSearchRec& out) {
 }
 
 int TSimNetwork::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFileObject>& out) {
+  // A file below a remembered server, in the right letter case, opens at
+  // the first try; everything else takes the way through Locate.
+  QString group, server;
+  if (mode != TOpenMode::Create && path.Unc && !path.Parts.isEmpty() && !IsBadName(path.Share) &&
+      FindServer(path.Server, group, server, true)) {
+    const QStringList parts = QStringList{group, server, path.Share} + path.Parts;
+    const std::optional<qint64> date = FDates.isEmpty() ? std::nullopt : DateFor(parts.join(u'/').toLower());
+    if (PosixFs::Open(PosixFs::Join(FRoot, parts), mode, out, date) == NO_ERROR) return NO_ERROR;
+  }
   TLocated at;
   if (const int e = Locate(path, at)) return e;
   return PosixFs::Open(at.Path, mode, out, DateFor(at.Key));

@@ -41,6 +41,7 @@
 //   Section and key names ignore letter case; key lists are read within the
 //   INI object's limit of 16,384 bytes of names per section.
 #include <QHash>
+#include <QMutex>
 #include <QStringList>
 #include <optional>
 
@@ -82,8 +83,13 @@ class TSimNetwork : public TNetBackend {
 
   void ReadDescription();
   // The workgroup and server folder names holding a server; false if none.
-  bool FindServer(const QString& name, QString& workgroup, QString& server) const;
+  // With `remembered`, a server found before is answered from memory
+  // without looking at the folders (the caller notices a server folder that
+  // has gone since, and asks again without).
+  bool FindServer(const QString& name, QString& workgroup, QString& server, bool remembered = false) const;
+  void ForgetServer(const QString& name) const;
   int Locate(const TFsPath& path, TLocated& out) const;
+  int LocateWith(const TFsPath& path, bool remembered, TLocated& out) const;
   TServerConfig Config(const QString& server) const;
   void Adjust(const QString& key, std::optional<qint64> inheritedDate, TSearchRec& rec) const;
   std::optional<qint64> DateFor(const QString& key) const;
@@ -94,4 +100,8 @@ class TSimNetwork : public TNetBackend {
   QHash<QString, TServerConfig> FServers;  // by lower-case name
   QHash<QString, int> FAttributes;         // by lower-case key
   QHash<QString, qint64> FDates;           // ns since 1970 UTC, by lower-case key
+  // Servers found by their names as asked: workgroup and server folder. Only
+  // servers that were found are kept, so one added later is found too.
+  mutable QMutex FServerMutex;
+  mutable QHash<QString, std::pair<QString, QString>> FServerFolders;
 };

@@ -2,6 +2,23 @@
 
 namespace WildMatch {
 
+namespace {
+
+// Case folding and upper case with a shortcut for ASCII, which most names are.
+inline char16_t Folded(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return u >= u'A' && u <= u'Z' ? char16_t(u + 32) : u;
+  return c.toCaseFolded().unicode();
+}
+
+inline char16_t Upper(QChar c) {
+  const char16_t u = c.unicode();
+  if (u < 0x80) return u >= u'a' && u <= u'z' ? char16_t(u - 32) : u;
+  return c.toUpper().unicode();
+}
+
+}  // namespace
+
 bool Glob(QStringView mask, QStringView name) {
   // Iterative match with one back-track point: linear for masks with one
   // star, and never recursive, so a long name cannot exhaust the stack.
@@ -10,7 +27,7 @@ bool Glob(QStringView mask, QStringView name) {
     if (m < mask.size() && mask[m] == u'*') {
       starM = m++;
       starN = n;
-    } else if (m < mask.size() && (mask[m] == u'?' || mask[m].toCaseFolded() == name[n].toCaseFolded())) {
+    } else if (m < mask.size() && (mask[m] == u'?' || Folded(mask[m]) == Folded(name[n]))) {
       ++m;
       ++n;
     } else if (starM >= 0) {
@@ -76,7 +93,7 @@ QString ShortName(const QString& longName) {
 int CompareNames(QStringView a, QStringView b) {
   const qsizetype n = qMin(a.size(), b.size());
   for (qsizetype i = 0; i < n; ++i) {
-    const char16_t x = a[i].toUpper().unicode(), y = b[i].toUpper().unicode();
+    const char16_t x = Upper(a[i]), y = Upper(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;

@@ -18,6 +18,7 @@ constexpr int ERROR_WRITE_FAULT = 29;
 constexpr int ERROR_READ_FAULT = 30;
 constexpr int ERROR_GEN_FAILURE = 31;
 constexpr int ERROR_HANDLE_DISK_FULL = 39;
+constexpr int ERROR_NOT_SUPPORTED = 50;
 constexpr int ERROR_BAD_NETPATH = 53;
 constexpr int ERROR_BAD_NET_NAME = 67;
 constexpr int ERROR_FILE_EXISTS = 80;

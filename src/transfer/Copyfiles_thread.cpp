@@ -1,8 +1,6 @@
 #include "transfer/Copyfiles_thread.h"
 
 #include <QLabel>
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <algorithm>
 #include <memory>
 
@@ -12,53 +10,19 @@
 #include "platform/FileSystem.h"
 #include "platform/FindFile.h"
 #include "platform/Messages.h"
+#include "transfer/Block_copy.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Copyform.h"
 #include "transfer/Progress.h"
 
 using namespace FileSystem;
+using BlockCopy::CurrentSecond;
+using BlockCopy::TEnd;
+using BlockCopy::TFileGuard;
 
 namespace {
 
 bool IsDotEntry(const QString& name) { return name == QLatin1String(".") || name == QLatin1String(".."); }
-
-// The second (0..59) of the wall clock.
-int CurrentSecond() { return int((QDateTime::currentMSecsSinceEpoch() / 1000) % 60); }
-
-// How often the window is refreshed at most while nothing it shows in
-// whole numbers changes: about one screen frame.
-constexpr std::int64_t RefreshIntervalNs = 40'000'000;
-
-std::int64_t MonotonicNs() {
-  static const QElapsedTimer clock = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return clock.nsecsElapsed();
-}
-
-// Closes a file handle when it leaves scope, unless closed before.
-class TFileGuard {
- public:
-  explicit TFileGuard(THandle h = INVALID_HANDLE_VALUE) : FHandle(h) {}
-  ~TFileGuard() { Close(); }
-  TFileGuard(const TFileGuard&) = delete;
-  TFileGuard& operator=(const TFileGuard&) = delete;
-  THandle Get() const { return FHandle; }
-  bool IsOpen() const { return FHandle != INVALID_HANDLE_VALUE; }
-  void Reset(THandle h) {
-    Close();
-    FHandle = h;
-  }
-  void Close() {
-    if (IsOpen()) FileClose(FHandle);
-    FHandle = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  THandle FHandle;
-};
 
 }  // namespace
 
@@ -225,51 +189,42 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     UpdateWindow(true);
   }
 
-  // The pass limit ends the loop for a source that keeps growing while it
-  // is read; what was written by then is kept as the copy.
-  const std::int64_t limit = (size / 1024) * 64 + 1;
-  std::unique_ptr<char[]> buffer(new char[BlockSize]);
-  for (std::int64_t pass = 0; pass < limit; ++pass) {
-    const int n = FileRead(in.Get(), buffer.get(), BlockSize);
-    if (n < 0) {
+  // Block by block; the last short block finishes the file without a stop
+  // test. The window is refreshed when what it shows would change: a
+  // percent, or the speed once the wall-clock second has turned.
+  bool changed = false;
+  const TEnd end = BlockCopy::CopyBlocks(
+      in.Get(), out.Get(), size, fileDone,
+      [&](int written) {
+        FTickBytes += written;
+        FDoneSize += written;
+        const int filePercent = size > 0 ? Progress::Percent(double(fileDone), double(size)) : FFilePercent;
+        const int totalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
+        changed = filePercent != FFilePercent || totalPercent != FTotalPercent;
+        FFilePercent = filePercent;
+        FTotalPercent = totalPercent;
+      },
+      [&] {
+        UpdateWindow(changed);
+        return !Terminated();
+      });
+  switch (end) {
+    case TEnd::Complete:
+      break;
+    case TEnd::ReadFailed:
+    // A source that ended early (it was cut or vanished while being read)
+    // leaves an incomplete copy: that is a failure, never a finished file.
+    case TEnd::SourceShort:
       dropPartial(false);
       ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
       return;
-    }
-    if (n == 0) break;  // the end of the source
-    const int written = FileWrite(out.Get(), buffer.get(), n);
-    if (written > 0) {
-      FTickBytes += written;
-      fileDone += written;
-      FDoneSize += written;
-    }
-    if (written != n) {
+    case TEnd::WriteFailed:
       dropPartial(false);
       ReportError(TextErrorsWriteFile);
       return;
-    }
-    const int filePercent = size > 0 ? Progress::Percent(double(fileDone), double(size)) : FFilePercent;
-    const int totalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
-    const bool changed = filePercent != FFilePercent || totalPercent != FTotalPercent;
-    FFilePercent = filePercent;
-    FTotalPercent = totalPercent;
-    // The last short block finishes the file without a stop test.
-    if (n < BlockSize && fileDone >= size) break;
-    // The window is refreshed when what it shows would change: a percent,
-    // or the speed once the wall-clock second has turned.
-    UpdateWindow(changed);
-    if (Terminated()) {
+    case TEnd::Stopped:
       dropPartial(true);
       return;
-    }
-  }
-
-  // A source that ended early (it was cut or vanished while being read)
-  // leaves an incomplete copy: that is a failure, never a finished file.
-  if (fileDone < size) {
-    dropPartial(false);
-    ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
-    return;
   }
 
   // The copy carries the source's modification time.
@@ -284,10 +239,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
 }
 
 void TCopyFiles::UpdateWindow(bool Force) {
-  const std::int64_t now = MonotonicNs();
-  if (Force || FJustResumed || FLastRefreshNs < 0 || now - FLastRefreshNs >= RefreshIntervalNs ||
-      CurrentSecond() != FLastSecond) {
-    FLastRefreshNs = now;
+  if (FPacer.Due(Force || FJustResumed, FLastSecond)) {
     Synchronize([this] {
       ShowCopyFiles();
       ShowCopyProgress();

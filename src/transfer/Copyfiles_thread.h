@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "platform/Thread.h"
+#include "transfer/Block_copy.h"
 
 class TFormCopy;
 
@@ -26,7 +27,7 @@ class TCopyFiles : public TThread {
   explicit TCopyFiles(bool CreateSuspended = true);
   ~TCopyFiles() override;
 
-  static constexpr int BlockSize = 65536;
+  static constexpr int BlockSize = BlockCopy::BlockSize;
 
   // Bytes moved since the last speed update.
   std::int64_t FTickBytes = 0;
@@ -94,7 +95,7 @@ class TCopyFiles : public TThread {
   bool DestinationExists(const QString& Folder, const QString& Name);
   void NoteDestination(const QString& Folder, const QString& Name, bool Exists);
 
-  std::int64_t FLastRefreshNs = -1;  // monotonic time of the last window refresh
+  BlockCopy::TRefreshPacer FPacer;  // paces the window refreshes
   QString FFreshFolder;        // the folder created by this copy whose files are being copied
   QSet<QString> FFreshNames;   // lower-case names of the files put there so far
 };

@@ -7,11 +7,14 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
+#include "platform/ListView.h"
 #include "platform/Messages.h"
 #include "platform/WinPath.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyfiles_thread.h"
+#include "transfer/Task_thread.h"
+#include "transfer/Tasks.h"
 
 TFormCopy* FormCopy = nullptr;
 
@@ -217,12 +220,80 @@ void TFormCopy::WorkerEnded() {
   }
 }
 
-// ---- the task side: filled in by the task transfer ----
+// ---- the task side ----
 
-void TFormCopy::StartTaskTransfer() {}
+namespace {
 
-void TFormCopy::TaskPaused() {}
+// The window's task row, found by the task's name; -1 when it is gone.
+int TaskRowOf(const QString& name) { return name.isEmpty() ? -1 : TaskRow(name); }
 
-void TFormCopy::TaskCancelled() {}
+}  // namespace
 
-void TFormCopy::TaskEnded(int) {}
+void TFormCopy::StartTaskTransfer() {
+  auto* t = new TTaskThread(true);
+  FTaskThread = t;
+  FWorker = t;
+  t->FFormCopy = this;
+  t->SetPriority(TThreadPriority::tpTimeCritical);
+  t->FTotalSize = CopyTotalSize;
+  t->FDestinationDrive = CopyDestinationDrive;
+  const TListView* list = FormMain ? FormMain->ListViewLoads : nullptr;
+  if (list && FTaskItem >= 0 && FTaskItem < list->Count()) {
+    FTaskName = list->Item(FTaskItem).Caption;
+    t->FTaskName = FTaskName;
+    t->FSource = list->SubItem(FTaskItem, tcSource);
+    t->FDestination = list->SubItem(FTaskItem, tcDestination);
+    t->FSyncMode = list->SubItem(FTaskItem, tcMode) == TextTasksSynchronize;
+  }
+  // As for a copy: the worker frees itself once it has ended.
+  t->FreeOnTerminate = true;
+  QPointer<TFormCopy> self(this);
+  t->OnTerminate = [self] {
+    if (self) self->WorkerEnded();
+  };
+  t->Resume();
+}
+
+void TFormCopy::TaskPaused() {
+  if (FTaskThread) FTaskThread->FJustResumed = true;
+  const int row = TaskRowOf(FTaskName);
+  if (row < 0) return;
+  FormMain->ListViewLoads->SetSubItem(row, tcSpeed, TextButtonsPause);
+  FormMain->ListViewLoads->SetSubItem(row, tcTimeLeft, QString());
+}
+
+void TFormCopy::TaskCancelled() {
+  if (FTaskThread) {
+    FTaskThread->FCancelled = true;
+    FTaskThread->Terminate();
+    FTaskThread->Resume();
+  }
+  const int row = TaskRowOf(FTaskName);
+  if (row < 0) return;
+  TListView* list = FormMain->ListViewLoads;
+  list->SetImageIndex(row, tiDeactive);
+  list->SetSubItem(row, tcSpeed, QString());
+  list->SetSubItem(row, tcTimeLeft, QString());
+}
+
+void TFormCopy::TaskEnded(int Result) {
+  const int row = TaskRowOf(FTaskName);
+  if (row < 0) return;
+  TListView* list = FormMain->ListViewLoads;
+  if (Result == 0) {
+    list->SetImageIndex(row, tiOk);
+    list->SetSubItem(row, tcComplete, QStringLiteral("100%"));
+  } else if (Result == 1) {
+    list->SetImageIndex(row, tiError);
+  } else {
+    return;
+  }
+  const bool sync = FTaskThread ? FTaskThread->FSyncMode : list->SubItem(row, tcMode) == TextTasksSynchronize;
+  if (sync || Result != 0) {
+    list->SetSubItem(row, tcSpeed, QString());
+    list->SetSubItem(row, tcTimeLeft, QString());
+  } else {
+    // A download that arrived whole has done its work.
+    DeleteTask(row);
+  }
+}

@@ -39,6 +39,9 @@ class TFormCopy : public QDialog {
   // Row index of the task in FormMain->ListViewLoads; set by the task
   // starter before StartTransfer; -1 for a copy.
   int FTaskItem = -1;
+  // The task's name, taken from that row by StartTransfer: rows move when
+  // other tasks are deleted, so the row is found again by its name.
+  QString FTaskName;
   // The running worker, copy or task alike: what Pause and Cancel act on.
   TThread* FWorker = nullptr;
 

@@ -1,7 +1,49 @@
 #pragma once
-// The tasks file tasks.ini and the task list of the main window.
+// The tasks file tasks.ini and the main window's task list: loading,
+// saving, adding, deleting and starting tasks. A task is a section of the
+// file (its name) with the keys Source, Destination, Mode and Progress, and
+// a row of FormMain->ListViewLoads. GUI thread only.
+#include <QString>
+#include <QStringList>
 
-// Reads the tasks file into the task list.
+// The image of a task row.
+enum TTaskIcon { tiDeactive = 0, tiActive = 1, tiOk = 2, tiError = 3 };
+
+// Sub-items of a task row (column k+1 shows sub-item k).
+enum TTaskColumn { tcMode = 0, tcComplete = 1, tcSpeed = 2, tcTimeLeft = 3, tcSource = 4, tcDestination = 5 };
+
+// ProgramDir + "\tasks.ini".
+QString TasksFileName();
+// Creates the tasks file empty when it is missing; false when it cannot be made.
+bool EnsureTasksFile();
+
+// Reads the tasks file into the task list (creating the file when missing).
 void LoadTasks();
-// Writes every task row back to the tasks file.
+// Writes every task row back to the tasks file, dropping sections without a row.
 void SaveTasks();
+// Adds a row (Row -1) or refreshes row `Row` from the section `Name`;
+// returns the row's index.
+int AddTaskItem(const QString& Name, int Row);
+// Erases the task's section and row; false (nothing done) for a running row.
+bool DeleteTask(int Row);
+// Hands the task of row `Row` to a new transfer window; a running row is
+// passed over.
+void StartTask(int Row);
+
+// The index of the task row named `Name` (its caption), or -1. Rows move
+// when others are deleted, so whoever keeps a task across events keeps its
+// name and looks the row up again.
+int TaskRow(const QString& Name);
+// True while the row runs, or its cancelled worker has not yet stopped:
+// such a task is neither started again nor edited nor deleted.
+bool TaskBusy(int Row);
+
+// The percent of a Complete text ("40%" gives 40); 0 for anything else.
+int CompletePercent(const QString& Complete);
+
+// The folders a destination path consists of, for creating it level by
+// level: the drive ("C:") first, then each folder below it, shallowest
+// first, at most 12 levels below the drive; empty names (doubled
+// backslashes) are passed over. Empty when the path does not begin with a
+// drive letter and a colon.
+QStringList FolderLevels(const QString& Path);

@@ -1,0 +1,57 @@
+#include "transfer/Block_copy.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <memory>
+
+namespace BlockCopy {
+
+namespace {
+
+// About one screen frame.
+constexpr std::int64_t RefreshIntervalNs = 40'000'000;
+
+std::int64_t MonotonicNs() {
+  static const QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return clock.nsecsElapsed();
+}
+
+}  // namespace
+
+TEnd CopyBlocks(FileSystem::THandle in, FileSystem::THandle out, std::int64_t size, std::int64_t& fileDone,
+                const std::function<void(int written)>& written, const std::function<bool()>& between) {
+  const std::int64_t left = size > fileDone ? size - fileDone : 0;
+  const std::int64_t limit = (left / 1024) * 64 + 1;
+  std::unique_ptr<char[]> buffer(new char[BlockSize]);
+  for (std::int64_t pass = 0; pass < limit; ++pass) {
+    const int n = FileSystem::FileRead(in, buffer.get(), BlockSize);
+    if (n < 0) return TEnd::ReadFailed;
+    if (n == 0) break;  // the end of the source
+    const int w = FileSystem::FileWrite(out, buffer.get(), n);
+    if (w > 0) {
+      fileDone += w;
+      if (written) written(w);
+    }
+    if (w != n) return TEnd::WriteFailed;
+    if (n < BlockSize && fileDone >= size) break;
+    if (between && !between()) return TEnd::Stopped;
+  }
+  return fileDone < size ? TEnd::SourceShort : TEnd::Complete;
+}
+
+int CurrentSecond() { return int((QDateTime::currentMSecsSinceEpoch() / 1000) % 60); }
+
+bool TRefreshPacer::Due(bool force, int lastSecond) {
+  const std::int64_t now = MonotonicNs();
+  if (force || FLastNs < 0 || now - FLastNs >= RefreshIntervalNs || CurrentSecond() != lastSecond) {
+    FLastNs = now;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace BlockCopy

@@ -1,0 +1,71 @@
+#pragma once
+// What the copy worker and the task worker share: a file handle that closes
+// itself, the block-by-block copy loop, and the pacing of window refreshes.
+#include <cstdint>
+#include <functional>
+
+#include "platform/FileIo.h"
+
+namespace BlockCopy {
+
+// Files move in blocks of this many bytes, one read and one write each.
+constexpr int BlockSize = 65536;
+
+// Closes a file handle when it leaves scope, unless closed before.
+class TFileGuard {
+ public:
+  explicit TFileGuard(FileSystem::THandle h = FileSystem::INVALID_HANDLE_VALUE) : FHandle(h) {}
+  ~TFileGuard() { Close(); }
+  TFileGuard(const TFileGuard&) = delete;
+  TFileGuard& operator=(const TFileGuard&) = delete;
+  FileSystem::THandle Get() const { return FHandle; }
+  bool IsOpen() const { return FHandle != FileSystem::INVALID_HANDLE_VALUE; }
+  void Reset(FileSystem::THandle h) {
+    Close();
+    FHandle = h;
+  }
+  void Close() {
+    if (IsOpen()) FileSystem::FileClose(FHandle);
+    FHandle = FileSystem::INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  FileSystem::THandle FHandle;
+};
+
+enum class TEnd {
+  Complete,     // the source's end was reached with every byte written
+  ReadFailed,   // a read failed
+  WriteFailed,  // fewer bytes were written than read (disk full, ...)
+  Stopped,      // `between` asked to stop
+  SourceShort,  // the source ended before `size` bytes: it was cut while read
+};
+
+// Copies `in` from its position to `out` at its position until the source
+// ends. `size` is the source's length and `fileDone` the bytes the
+// destination already holds of it; `fileDone` grows by every byte written,
+// and `written` is told each count (also the count of a short write).
+// Between two blocks `between` runs and may stop the copy by returning
+// false; after the last short block of the source it does not run, so a
+// file smaller than one block is always finished. The number of passes is
+// capped far above what `size` needs, which ends the copy of a source that
+// keeps growing while it is read.
+TEnd CopyBlocks(FileSystem::THandle in, FileSystem::THandle out, std::int64_t size, std::int64_t& fileDone,
+                const std::function<void(int written)>& written, const std::function<bool()>& between);
+
+// The second (0..59) of the wall clock: speed and time left change when it does.
+int CurrentSecond();
+
+// Paces a worker's synchronised window refreshes: due when forced, on the
+// first call, once a screen frame has passed since the last one, or when
+// the wall-clock second has moved on from `lastSecond`. A copy of many small
+// files thus moves at the speed of the disk, not of the screen.
+class TRefreshPacer {
+ public:
+  bool Due(bool force, int lastSecond);
+
+ private:
+  std::int64_t FLastNs = -1;
+};
+
+}  // namespace BlockCopy

@@ -1,0 +1,380 @@
+#include "transfer/Task_thread.h"
+
+#include <QLabel>
+#include <QList>
+#include <QSet>
+#include <algorithm>
+
+#include "app/Main.h"
+#include "config/En_language.h"
+#include "platform/FileIo.h"
+#include "platform/FileSystem.h"
+#include "platform/FindFile.h"
+#include "platform/FsPath.h"
+#include "platform/ListView.h"
+#include "platform/WinError.h"
+#include "platform/WinPath.h"
+#include "transfer/Cgauge.h"
+#include "transfer/Copyform.h"
+#include "transfer/Progress.h"
+#include "transfer/Tasks.h"
+
+using namespace FileSystem;
+using BlockCopy::TEnd;
+using BlockCopy::TFileGuard;
+
+namespace {
+
+// The workers that exist (GUI thread only: they are made and freed there).
+QList<const TTaskThread*>& LiveWorkers() {
+  static QList<const TTaskThread*> workers;
+  return workers;
+}
+
+// A name that stays one entry of its folder once it is put into a path. A
+// name that the path rules would change into another entry ("..", "...",
+// which loses its dots, or one holding a separator, as names on this
+// machine may) is never copied or deleted: it could reach outside the copy.
+bool SafeName(const QString& name) {
+  if (name.isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) ||
+      name.contains(QLatin1Char(':')))
+    return false;
+  const QString stripped = FsPath::StripName(name);
+  return !stripped.isEmpty() && stripped != QLatin1String(".") && stripped != QLatin1String("..");
+}
+
+// Names are the same entry when they differ only in letter case or in the
+// trailing dots and blanks that the path rules drop.
+QString NameKey(const QString& name) { return FsPath::StripName(name).toCaseFolded(); }
+
+// The entries of a folder (without "." and ".."); true only when the whole
+// folder was listed. A folder that is there but empty counts as listed.
+bool ListEntries(const QString& folder, QList<TSearchRec>& out) {
+  out.clear();
+  TSearchRec rec;
+  const int first = FindFirst(folder + QLatin1String("*.*"), faAnyFile, rec);
+  if (first != NO_ERROR) return (first == ERROR_FILE_NOT_FOUND || first == ERROR_NO_MORE_FILES) && DirectoryExists(folder);
+  int next = NO_ERROR;
+  do {
+    if (rec.Name != QLatin1String(".") && rec.Name != QLatin1String("..")) out.append(rec);
+  } while ((next = FindNext(rec)) == NO_ERROR);
+  FindClose(rec);
+  return next == ERROR_NO_MORE_FILES;
+}
+
+}  // namespace
+
+TTaskThread::TTaskThread(bool CreateSuspended) : TThread(CreateSuspended), FTasksIni(TasksFileName()) {
+  FLastSecond = BlockCopy::CurrentSecond();
+  LiveWorkers().append(this);
+}
+
+TTaskThread::~TTaskThread() { LiveWorkers().removeAll(this); }
+
+bool TTaskThread::RunsTask(const QString& Name) {
+  for (const TTaskThread* t : LiveWorkers())
+    if (!t->Finished() && t->FTaskName.compare(Name, Qt::CaseInsensitive) == 0) return true;
+  return false;
+}
+
+void TTaskThread::Execute() {
+  if (!FDestination.isEmpty()) FDestination = WinPath::IncludeTrailingBackslash(FDestination);
+  if (!EnsureDirectory(FDestination)) {
+    FFailed = true;
+  } else if (FSource.endsWith(QLatin1Char('\\'))) {
+    // \\srv\share\docs\ : F = \\srv\share\ and N = docs\ ; the copy lands in
+    // the destination's docs\ .
+    const QString path = FSource.chopped(1);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    const QString name = path.mid(slash + 1);
+    const QString folder = path.left(slash + 1);
+    FStatusText = folder + QLatin1Char('%') + name + QLatin1Char('\\');
+    Synchronize([this] { ShowStatusText(); });
+    // Without a name of its own the mirror would be the destination
+    // folder itself, and everything else in it would go.
+    if (!SafeName(name) || !DirectoryExists(FSource))
+      FFailed = true;
+    else
+      SyncFolder(folder, name + QLatin1Char('\\'));
+  } else {
+    const QString name = WinPath::ExtractFileName(FSource);
+    if (SafeName(name))
+      CopyTaskFile(WinPath::ExtractFilePath(FSource), QString(), name);
+    else
+      FFailed = true;
+  }
+  Synchronize([this] { FinishTask(); });
+}
+
+bool TTaskThread::EnsureDirectory(const QString& Path) {
+  if (Path.isEmpty()) return false;
+  const QString folder = WinPath::IncludeTrailingBackslash(Path);
+  if (DirectoryExists(folder)) return true;
+  const QStringList levels = FolderLevels(folder);
+  if (levels.isEmpty()) return false;
+  for (qsizetype i = 1; i < levels.size(); ++i) {
+    const QString& level = levels.at(i);
+    if (!DirectoryExists(level) && CreateDir(level) != NO_ERROR && !DirectoryExists(level)) return false;
+  }
+  return true;
+}
+
+void TTaskThread::CountWritten(int Written, std::int64_t FileDone, std::int64_t FileSize) {
+  FTickBytes += Written;
+  FDoneSize += Written;
+  if (FileSize > 0) FFilePercent = Progress::Percent(double(FileDone), double(FileSize));
+  FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
+}
+
+void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
+  const QString source = SourceFolder + Subfolder + Name;
+  const QString destination = FDestination + Subfolder + Name;
+  FCurrentSourceFolder = SourceFolder;
+  FCurrentSubfolder = Subfolder;
+  FCurrentName = Name;
+  FFilePercent = 0;
+  UpdateWindow(false);
+
+  TFileGuard in(FileOpen(source, fmOpenRead));
+  if (!in.IsOpen()) {
+    FFailed = true;
+    return;
+  }
+  const std::int64_t size = std::max<std::int64_t>(FileGetSize(in.Get()), 0);
+  // The stamp the copy will carry is the source's as it was when the copy
+  // began: a source that changes meanwhile then differs from its copy, and
+  // the next run copies it anew instead of taking the mix as complete.
+  qint64 sourceNs = 0;
+  const bool haveStamp = FileGetTime(in.Get(), sourceNs);
+  const qint64 sourceDos = FileGetDate(in.Get());
+
+  std::int64_t fileDone = 0;
+  TFileGuard out;
+  if (FileExists(destination)) {
+    out.Reset(FileOpen(destination, fmOpenWrite));
+    if (!out.IsOpen()) {
+      FFailed = true;
+      return;
+    }
+    const std::int64_t present = std::max<std::int64_t>(FileGetSize(out.Get()), 0);
+    const bool sameStamp = haveStamp && sourceDos >= 0 && FileGetDate(out.Get()) == sourceDos;
+    if (!sameStamp) {
+      // A changed file is copied again from its first byte.
+      out.Reset(FileCreate(destination));
+      if (!out.IsOpen()) {
+        FFailed = true;
+        return;
+      }
+    } else if (present < size) {
+      // The rest of an interrupted copy.
+      if (FileSeek(out.Get(), 0, 2) != present || FileSeek(in.Get(), present, 0) != present) {
+        FFailed = true;
+        return;
+      }
+      fileDone = present;
+      FDoneSize += present;
+    } else {
+      // Complete: counted, not copied.
+      FDoneSize += present;
+      FFilePercent = 100;
+      const int before = FTotalPercent;
+      FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
+      UpdateWindow(FTotalPercent != before);
+      return;
+    }
+  } else {
+    out.Reset(FileCreate(destination));
+    if (!out.IsOpen()) {
+      FFailed = true;
+      return;
+    }
+  }
+
+  if (fileDone > 0) FFilePercent = Progress::Percent(double(fileDone), double(size));
+  FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
+  UpdateWindow(true);
+
+  // Every block written leaves the copy with the source's stamp, so that
+  // however the run ends (an error, a cancel, the program closed), what is
+  // there is a beginning of the source that the next run completes.
+  auto stamp = [&] {
+    if (haveStamp) FileSetTime(out.Get(), sourceNs);
+  };
+  int shownFile = FFilePercent, shownTotal = FTotalPercent;
+  const TEnd end = BlockCopy::CopyBlocks(
+      in.Get(), out.Get(), size, fileDone,
+      [&](int written) {
+        CountWritten(written, fileDone, size);
+        stamp();
+      },
+      [&] {
+        const bool changed = FFilePercent != shownFile || FTotalPercent != shownTotal;
+        shownFile = FFilePercent;
+        shownTotal = FTotalPercent;
+        UpdateWindow(changed);
+        return !Terminated();
+      });
+  stamp();
+  in.Close();
+  out.Close();
+  if (end == TEnd::Stopped) return;  // a cancel is not an error
+  if (end != TEnd::Complete) {
+    FFailed = true;
+    return;
+  }
+  FFilePercent = 100;
+  UpdateWindow(FTotalPercent != shownTotal || shownFile != 100);
+}
+
+void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfolder) {
+  const QString target = FDestination + Subfolder;
+  // A failure to create it shows as failed copies of its files.
+  if (!DirectoryExists(target)) CreateDir(target);
+
+  // Pass 1: the source's entries; its files are copied.
+  QList<TSearchRec> entries;
+  bool levelSound = ListEntries(SourceFolder + Subfolder, entries);
+  if (!levelSound) FFailed = true;
+  QSet<QString> names;
+  for (const TSearchRec& rec : entries) {
+    if (Terminated()) return;
+    if (!SafeName(rec.Name)) continue;
+    if (rec.IsDirectory()) {
+      names.insert(NameKey(rec.Name) + QLatin1Char('\\'));
+      continue;
+    }
+    names.insert(NameKey(rec.Name));
+    const bool failedBefore = FFailed;
+    FFailed = false;
+    CopyTaskFile(SourceFolder, Subfolder, rec.Name);
+    if (FFailed) levelSound = false;
+    FFailed = FFailed || failedBefore;
+  }
+
+  // Pass 2: what the source no longer has goes from the copy. Only after a
+  // complete listing and faultless copies of this folder: an error never
+  // costs a local file. A folder of the copy that is a link to somewhere
+  // else is not cleaned either: its content is not the copy's.
+  if (levelSound && !IsSymbolicLink(WinPath::ExcludeTrailingBackslash(target))) {
+    QList<TSearchRec> present;
+    ListEntries(target, present);
+    for (const TSearchRec& rec : present) {
+      if (Terminated()) return;
+      if (!SafeName(rec.Name)) continue;
+      if (rec.IsDirectory()) {
+        if (!names.contains(NameKey(rec.Name) + QLatin1Char('\\')) &&
+            !DeleteTree(target + rec.Name + QLatin1Char('\\')))
+          return;
+      } else if (!names.contains(NameKey(rec.Name))) {
+        DeleteFile(target + rec.Name);
+      }
+    }
+  }
+
+  // Pass 3: the subfolders, depth first.
+  for (const TSearchRec& rec : entries) {
+    if (Terminated()) return;
+    if (rec.IsDirectory() && SafeName(rec.Name)) SyncFolder(SourceFolder, Subfolder + rec.Name + QLatin1Char('\\'));
+  }
+}
+
+bool TTaskThread::DeleteTree(const QString& Path) {
+  const QString folder = WinPath::ExcludeTrailingBackslash(Path);
+  // A link goes alone; what it points at is not part of the copy.
+  if (IsSymbolicLink(folder)) {
+    DeleteFile(folder);
+    return true;
+  }
+  QList<TSearchRec> entries;
+  ListEntries(Path, entries);
+  for (const TSearchRec& rec : entries) {
+    if (Terminated()) return false;
+    if (!SafeName(rec.Name)) continue;  // then the folder stays, as with a file that cannot go
+    if (rec.IsDirectory()) {
+      if (!DeleteTree(Path + rec.Name + QLatin1Char('\\'))) return false;
+    } else {
+      DeleteFile(Path + rec.Name);
+    }
+  }
+  RemoveDir(folder);
+  return true;
+}
+
+void TTaskThread::UpdateWindow(bool Force) {
+  if (FPacer.Due(Force || FJustResumed, FLastSecond))
+    Synchronize([this] {
+      ShowTaskFiles();
+      ShowTaskProgress();
+    });
+  else
+    CheckSuspended();
+}
+
+// ---- synchronised calls: these run on the GUI thread ----
+
+void TTaskThread::ShowTaskFiles() {
+  TFormCopy* form = FFormCopy;
+  if (!form || FCancelled) return;
+  const QString rest = FCurrentSubfolder + FCurrentName;
+  form->LabelFrom->setText(TextCopyToFrom + FCurrentSourceFolder + rest);
+  form->LabelFrom->adjustSize();
+  form->LabelTo->setText(TextCopyToTo + FDestination + rest);
+  form->LabelTo->adjustSize();
+}
+
+void TTaskThread::ShowTaskProgress() {
+  TFormCopy* form = FFormCopy;
+  TListView* list = FormMain ? FormMain->ListViewLoads : nullptr;
+  // The row is looked up by name: rows move when other tasks are deleted.
+  const int row = list ? TaskRow(FTaskName) : -1;
+  if (form && !FCancelled) {
+    form->setWindowTitle(Progress::CaptionText(FTotalPercent));
+    form->CGaugeFile->SetProgress(FFilePercent);
+    form->CGaugeTotal->SetProgress(FTotalPercent);
+  }
+  if (FTotalPercent != FWrittenPercent && row >= 0) {
+    FWrittenPercent = FTotalPercent;
+    list->SetSubItem(row, tcComplete, QString::number(FTotalPercent) + QLatin1Char('%'));
+    try {
+      FTasksIni.WriteInteger(FTaskName, QStringLiteral("Progress"), FTotalPercent);
+    } catch (const EIniFileException&) {
+      // The percent is only a note for the next start; the copy goes on.
+    }
+  }
+  // After a cancel, and while paused, the window and row keep what the
+  // window put there.
+  if (!form || FCancelled || Suspended()) return;
+  const int second = BlockCopy::CurrentSecond();
+  if (FJustResumed.exchange(false)) {
+    FLastSecond = second;
+    return;
+  }
+  if (second == FLastSecond) return;
+  const QString kbs = QString::number(FTickBytes / 1024) + QLatin1Char(' ') + TextCopyToKbs;
+  form->LabelSpeed->setText(Progress::SpeedText(FTickBytes));
+  form->LabelSpeed->adjustSize();
+  const std::int64_t left = Progress::SecondsLeft(FTotalSize, double(FDoneSize), FTickBytes);
+  form->LabelTime->setText(Progress::TimeLeftText(left));
+  form->LabelTime->adjustSize();
+  if (row >= 0) {
+    list->SetSubItem(row, tcSpeed, kbs);
+    list->SetSubItem(row, tcTimeLeft, left / 60 > 0 ? QString::number(left / 60) + QLatin1Char(' ') + TextCopyToMinute
+                                                    : QString::number(left) + QLatin1Char(' ') + TextCopyToSecond);
+  }
+  FTickBytes = 0;
+  FLastSecond = second;
+}
+
+void TTaskThread::ShowStatusText() {
+  if (FormMain && FormMain->StatusBar && !FCancelled) FormMain->StatusBar->SetPanelText(0, FStatusText);
+}
+
+void TTaskThread::FinishTask() {
+  if (FCancelled || !FFormCopy) return;
+  if (FFailed) {
+    FFormCopy->NotifyTransferEnd(FFormCopy, 1);
+  } else {
+    FSucceeded = true;
+    FFormCopy->NotifyTransferEnd(FFormCopy, 0);
+  }
+}

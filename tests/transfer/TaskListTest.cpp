@@ -1,0 +1,137 @@
+// The tasks file and the task list: loading, saving, deleting, the pop-up
+// menu's states, and the level list used to create destination folders.
+#include <QAction>
+#include <QFile>
+
+#include "TaskFixture.h"
+#include "app/Main.h"
+#include "config/En_language.h"
+#include "platform/Ini.h"
+#include "platform/ListView.h"
+#include "transfer/Tasks.h"
+
+using TaskList = TaskFixture;
+
+TEST_F(TaskList, AMissingTasksFileIsCreatedEmptyAndTheListStaysEmpty) {
+  QFile::remove(TasksPath());
+  FormMain->ListViewLoads->AddItem(TListItem{"stale", {}, 0, false});
+  LoadTasks();
+  EXPECT_TRUE(QFile::exists(TasksPath()));
+  EXPECT_EQ(QFile(TasksPath()).size(), 0);
+  EXPECT_EQ(FormMain->ListViewLoads->Count(), 0);
+}
+
+TEST_F(TaskList, SectionsLoadAsRowsWithModeTextPercentAndPaths) {
+  Program->WriteFile("tasks.ini",
+                     "[A]\nMode=1\nProgress=40\nSource=\\\\PC1\\docs\\x\\\nDestination=C:\\in\\\n"
+                     "[B]\n"
+                     "[C]\nMode=7\nProgress=junk\nSource=\\\\PC1\\docs\\f.txt\n");
+  LoadTasks();
+  const TListView* list = FormMain->ListViewLoads;
+  ASSERT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->Item(0).Caption, "A");
+  EXPECT_EQ(list->Item(0).SubItems,
+            QStringList({"Synchronize", "40%", "", "", "\\\\PC1\\docs\\x\\", "C:\\in\\"}));
+  EXPECT_EQ(list->Item(0).ImageIndex, tiDeactive);
+  EXPECT_EQ(list->Item(1).Caption, "B");
+  EXPECT_EQ(list->Item(1).SubItems, QStringList({"Load", "0%", "", "", "", ""}));
+  // Any mode but 1 is a download; a percent that is no number reads 0.
+  EXPECT_EQ(list->Item(2).SubItems.value(tcMode), "Load");
+  EXPECT_EQ(list->Item(2).SubItems.value(tcComplete), "0%");
+}
+
+TEST_F(TaskList, SavingRewritesTheFileFromTheRows) {
+  Program->WriteFile("tasks.ini", "[A]\nMode=1\nProgress=40\nSource=s\nDestination=d\\\n[B]\n");
+  LoadTasks();
+  FormMain->ListViewLoads->SetSubItem(0, tcComplete, "37%");
+  // A section added by hand while the program runs goes with the next save.
+  Program->WriteFile("tasks.ini", Program->ReadFile("tasks.ini") + "[Hand]\nMode=1\n");
+  SaveTasks();
+  EXPECT_EQ(Key("A", "Progress"), "37");
+  EXPECT_EQ(Key("A", "Mode"), "1");
+  EXPECT_EQ(Key("A", "Source"), "s");
+  EXPECT_EQ(Key("A", "Destination"), "d\\");
+  EXPECT_EQ(Key("B", "Mode"), "0");
+  EXPECT_EQ(Key("B", "Progress"), "0");
+  EXPECT_EQ(Key("Hand", "Mode"), "<none>");
+  EXPECT_FALSE(TasksText().contains("[Hand]"));
+  // And a missing file is created on saving.
+  QFile::remove(TasksPath());
+  SaveTasks();
+  EXPECT_EQ(Key("B", "Mode"), "0");
+}
+
+TEST_F(TaskList, CompleteTextsReadAsPercents) {
+  EXPECT_EQ(CompletePercent("40%"), 40);
+  EXPECT_EQ(CompletePercent("100%"), 100);
+  EXPECT_EQ(CompletePercent("0%"), 0);
+  EXPECT_EQ(CompletePercent("12"), 12);
+  EXPECT_EQ(CompletePercent("%"), 0);
+  EXPECT_EQ(CompletePercent("Pause"), 0);
+  EXPECT_EQ(CompletePercent("-5%"), 0);
+}
+
+TEST_F(TaskList, DeletingPassesOverARunningRow) {
+  Program->WriteFile("tasks.ini", "[A]\n[B]\n[C]\n[D]\n");
+  LoadTasks();
+  TListView* list = FormMain->ListViewLoads;
+  list->SetImageIndex(1, tiActive);
+  for (int i : {0, 1, 2}) list->SetSelected(i, true);
+  EXPECT_FALSE(DeleteTask(1));
+  FormMain->PTaskDeleteClick(nullptr);
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->Item(0).Caption, "B");
+  EXPECT_EQ(list->Item(1).Caption, "D");
+  EXPECT_EQ(TIniFile(TasksFileName()).ReadSections(), QStringList({"B", "D"}));
+}
+
+TEST_F(TaskList, ThePopUpMenuFollowsTheSelection) {
+  Program->WriteFile("tasks.ini", "[A]\n[B]\n");
+  LoadTasks();
+  TListView* list = FormMain->ListViewLoads;
+  auto states = [&] {
+    FormMain->PopupMenuTasksPopup(nullptr);
+    return QList<bool>{FormMain->PTaskStart->isEnabled(), FormMain->PTaskDelete->isEnabled(),
+                       FormMain->PTaskEdit->isEnabled()};
+  };
+  list->ClearSelection();
+  EXPECT_EQ(states(), QList<bool>({false, false, false}));
+  list->SetSelected(0, true);
+  EXPECT_EQ(states(), QList<bool>({true, true, true}));
+  list->SetImageIndex(0, tiActive);
+  EXPECT_EQ(states(), QList<bool>({false, false, false}));
+  list->SetSelected(1, true);
+  EXPECT_EQ(states(), QList<bool>({true, true, false}));
+  list->SetImageIndex(0, tiError);
+  list->SetSelected(1, false);
+  EXPECT_EQ(states(), QList<bool>({true, true, true}));
+}
+
+TEST_F(TaskList, ARunningRowIsNeitherStartedNorEditedByItsCommands) {
+  Program->WriteFile("tasks.ini", "[A]\nSource=\\\\PC1\\docs\\none.txt\nDestination=C:\\x\\\n");
+  LoadTasks();
+  TListView* list = FormMain->ListViewLoads;
+  list->SetImageIndex(0, tiActive);
+  list->SetSelected(0, true);
+  FormCopy = nullptr;
+  FormMain->ListViewLoadsDblClick(nullptr);
+  FormMain->PTaskStartClick(nullptr);
+  EXPECT_EQ(FormCopy, nullptr);
+  EXPECT_EQ(FormMain->FActiveOperations, 0);
+  FormMain->PTaskEditClick(nullptr);
+  EXPECT_EQ(AskedCount(Modal::Kind::ShowModal), 0);
+}
+
+TEST(TaskFolderLevels, DriveFirstThenEachLevelUpToTwelve) {
+  EXPECT_EQ(FolderLevels("C:\\a\\b\\c\\"), QStringList({"C:", "C:\\a", "C:\\a\\b", "C:\\a\\b\\c"}));
+  EXPECT_EQ(FolderLevels("C:\\a"), QStringList({"C:", "C:\\a"}));
+  EXPECT_EQ(FolderLevels("C:\\a\\\\b\\"), QStringList({"C:", "C:\\a", "C:\\a\\b"}));
+  EXPECT_EQ(FolderLevels("C:\\"), QStringList({"C:"}));
+  EXPECT_TRUE(FolderLevels("\\\\PC1\\docs\\x\\").isEmpty());
+  EXPECT_TRUE(FolderLevels("").isEmpty());
+  QString deep = "C:";
+  for (int i = 1; i <= 14; ++i) deep += "\\d" + QString::number(i);
+  const QStringList levels = FolderLevels(deep + "\\");
+  ASSERT_EQ(levels.size(), 13);
+  EXPECT_TRUE(levels.last().endsWith("\\d12"));
+}
