@@ -85,9 +85,14 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
 
 void TCopyFiles::RecountTotalPercent() { FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize); }
 
-void TCopyFiles::ReportError(const QString& Text) {
-  FErrorText = Text;
-  Synchronize([this] { SendCopyError(); });
+void TCopyFiles::ReportError(const QString& Text, const QString& Path) {
+  // The UI texts belong to the GUI thread (a language switch rewrites
+  // them), so the message is put together there.
+  const QString* text = &Text;
+  Synchronize([this, text, &Path] {
+    FErrorText = Path.isEmpty() ? *text : *text + QLatin1Char(' ') + Path;
+    SendCopyError();
+  });
 }
 
 void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
@@ -138,12 +143,12 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   std::int64_t fileDone = 0;
   TFileGuard in(FileOpen(source, fmOpenRead));
   if (!in.IsOpen()) {
-    ReportError(TextErrorsOpenFile + QLatin1Char(' ') + source);
+    ReportError(TextErrorsOpenFile, source);
     return;
   }
   TFileGuard out(appending ? FileOpen(destination, fmOpenWrite) : FileCreate(destination));
   if (!out.IsOpen()) {
-    ReportError(TextErrorsCreateFile + QLatin1Char(' ') + destination);
+    ReportError(TextErrorsCreateFile, destination);
     return;
   }
   NoteDestination(FDestination + Subfolder, Name, true);
@@ -156,7 +161,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     const std::int64_t end = FileSeek(out.Get(), 0, 2);
     offset = std::clamp<std::int64_t>(end, 0, size);
     if (FileSeek(in.Get(), offset, 0) != offset) {
-      ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
+      ReportError(TextErrorsReadFile, source);
       return;  // both closed; the partial destination stays for a later resume
     }
     fileDone = offset;
@@ -216,7 +221,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     // leaves an incomplete copy: that is a failure, never a finished file.
     case TEnd::SourceShort:
       dropPartial(false);
-      ReportError(TextErrorsReadFile + QLatin1Char(' ') + source);
+      ReportError(TextErrorsReadFile, source);
       return;
     case TEnd::WriteFailed:
       dropPartial(false);

@@ -82,7 +82,7 @@ class TCopyFiles : public TThread {
   void SendCopyError();
   void CopyFinished();
   // Shows an error through the main window and waits for the user.
-  void ReportError(const QString& Text);
+  void ReportError(const QString& Text, const QString& Path = QString());
   void RecountTotalPercent();
   // Brings the window up to date (file labels and progress) when `Force`
   // or when it was last refreshed a screen frame ago; otherwise only
