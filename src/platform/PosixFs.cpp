@@ -289,6 +289,7 @@ bool SameAsciiIgnoringCase(const char* a, const char* b, size_t n) {
 // whole path is known not to.
 QStringList ResolveMissing(const QString& base, const QStringList& parts, bool* found) {
   if (found) *found = false;
+  if (parts.isEmpty()) return parts;
   qsizetype exact = parts.size() - 1;  // parts[0, exact) exist as given
   while (exact > 0 && !Exists(QFile::encodeName(Join(base, parts.mid(0, exact))))) --exact;
   QStringList out = parts.mid(0, exact);

@@ -1,8 +1,9 @@
 #include "transfer/Block_copy.h"
 
+#include "platform/WinError.h"
+
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <memory>
 
 namespace BlockCopy {
 
@@ -26,17 +27,18 @@ TEnd CopyBlocks(FileSystem::THandle in, FileSystem::THandle out, std::int64_t si
                 const std::function<void(int written)>& written, const std::function<bool()>& between) {
   const std::int64_t left = size > fileDone ? size - fileDone : 0;
   const std::int64_t limit = (left / 1024) * 64 + 1;
-  std::unique_ptr<char[]> buffer(new char[BlockSize]);
   for (std::int64_t pass = 0; pass < limit; ++pass) {
-    const int n = FileSystem::FileRead(in, buffer.get(), BlockSize);
+    // One block; the platform moves it inside the kernel where it can.
+    int error = 0;
+    const std::int64_t n = FileSystem::CopyBlock(in, out, BlockSize, &error);
     if (n < 0) return TEnd::ReadFailed;
-    if (n == 0) break;  // the end of the source
-    const int w = FileSystem::FileWrite(out, buffer.get(), n);
-    if (w > 0) {
-      fileDone += w;
-      if (written) written(w);
+    if (n > 0) {
+      fileDone += n;
+      if (written) written(int(n));
     }
-    if (w != n) return TEnd::WriteFailed;
+    if (error == ERROR_READ_FAULT) return TEnd::ReadFailed;
+    if (error != 0) return TEnd::WriteFailed;
+    if (n == 0) break;  // the end of the source
     if (n < BlockSize && fileDone >= size) break;
     if (between && !between()) return TEnd::Stopped;
   }

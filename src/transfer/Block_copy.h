@@ -8,7 +8,7 @@
 
 namespace BlockCopy {
 
-// Files move in blocks of this many bytes, one read and one write each.
+// Files move in blocks of this many bytes.
 constexpr int BlockSize = 65536;
 
 // Closes a file handle when it leaves scope, unless closed before.
