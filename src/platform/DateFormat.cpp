@@ -1,5 +1,7 @@
 #include "platform/DateFormat.h"
 
+#include <atomic>
+
 #include <QLocale>
 #include <QStringList>
 #include <mutex>
@@ -242,11 +244,17 @@ QString LongTimeFormat() {
   return f.LongTime;
 }
 
+namespace {
+// Counts the changes of the formats, so callers can keep texts made with them.
+std::atomic<unsigned> FormatGeneration_{0};
+}  // namespace
+
 void SetShortDateFormat(const QString& format) {
   Formats& f = Current();
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
   f.ShortDate = format;
+  ++FormatGeneration_;
 }
 
 void SetLongTimeFormat(const QString& format) {
@@ -254,6 +262,7 @@ void SetLongTimeFormat(const QString& format) {
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
   f.LongTime = format;
+  ++FormatGeneration_;
 }
 
 void ResetToSystem() {
@@ -261,7 +270,10 @@ void ResetToSystem() {
   std::lock_guard<std::mutex> guard(f.Lock);
   f.Loaded = false;
   EnsureLoaded(f);
+  ++FormatGeneration_;
 }
+
+unsigned FormatGeneration() { return FormatGeneration_.load(std::memory_order_acquire); }
 
 namespace {
 

@@ -24,6 +24,9 @@ void SetShortDateFormat(const QString& format);
 void SetLongTimeFormat(const QString& format);
 // Back to the system locale's formats.
 void ResetToSystem();
+// Changes with every change of the formats: a text made while it had one
+// value still holds while it has it.
+unsigned FormatGeneration();
 
 // The separators: the first character of the format that is no letter
 // (defaults "/" and ":" when the format has none).

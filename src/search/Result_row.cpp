@@ -29,6 +29,14 @@ QString FixedDateText(QString text) {
   return text;
 }
 
+QString MakeDosDateText(quint32 dos) {
+  // The DOS fields are local time already: read them straight.
+  const QDate date(int(dos >> 25) + 1980, int((dos >> 21) & 15), int((dos >> 16) & 31));
+  const QTime time(int((dos >> 11) & 31), int((dos >> 5) & 63), int(dos & 31) * 2);
+  if (!date.isValid() || !time.isValid()) return QString();
+  return FixedDateText(DateFormat::DateTimeToStr(date, time));
+}
+
 }  // namespace
 
 QString ResultDateText(const QDateTime& time) {
@@ -37,11 +45,17 @@ QString ResultDateText(const QDateTime& time) {
 }
 
 QString ResultDateText(quint32 dos) {
-  // The DOS fields are local time already: read them straight.
-  const QDate date(int(dos >> 25) + 1980, int((dos >> 21) & 15), int((dos >> 16) & 31));
-  const QTime time(int((dos >> 11) & 31), int((dos >> 5) & 63), int(dos & 31) * 2);
-  if (!date.isValid() || !time.isValid()) return QString();
-  return FixedDateText(DateFormat::DateTimeToStr(date, time));
+  // Files of one folder often share their time to the two seconds; the last
+  // text made on this thread is kept for them.
+  thread_local quint32 lastDos = 0;
+  thread_local unsigned lastGeneration = ~0u;
+  thread_local QString lastText;
+  const unsigned generation = DateFormat::FormatGeneration();
+  if (dos == lastDos && generation == lastGeneration) return lastText;
+  lastText = MakeDosDateText(dos);
+  lastDos = dos;
+  lastGeneration = generation;
+  return lastText;
 }
 
 QString ResultAttributeText(int attributes) {

@@ -77,6 +77,16 @@ TEST_F(SearchRowDates, DateTextWithOtherFormatsIsLeftAsTheSystemGivesIt) {
   EXPECT_EQ(ResultDateText(At(2003, 2, 1)), QStringLiteral("2/1/2003 00:00:00"));
 }
 
+TEST_F(SearchRowDates, RowDateFollowsAFormatChangeForTheSameFileTime) {
+  const quint32 dos = DosTime::DateTimeToFileDate(At(2003, 2, 1, 9, 5, 8));
+  EXPECT_EQ(ResultDateText(dos), QStringLiteral("01.02.2003 09:05:08"));
+  EXPECT_EQ(ResultDateText(dos), QStringLiteral("01.02.2003 09:05:08"));
+  DateFormat::SetShortDateFormat(QStringLiteral("yyyy-mm-dd"));
+  EXPECT_EQ(ResultDateText(dos), QStringLiteral("2003-02-01 09:05:08"));
+  DateFormat::SetLongTimeFormat(QStringLiteral("hh:mm"));
+  EXPECT_EQ(ResultDateText(dos), QStringLiteral("2003-02-01 09:05"));
+}
+
 TEST(SearchRowAttributes, FourLettersInFixedOrder) {
   EXPECT_EQ(ResultAttributeText(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE), QStringLiteral("ra--"));
   EXPECT_EQ(ResultAttributeText(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY),
