@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <memory>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -782,33 +784,24 @@ void TFormMain::Dispatch(TMessage& Message) {
   }
 }
 
-void TFormMain::WMFileExists(TMessage& Message) {
-  QApplication::alert(this);
-  auto* dialog = new TFormFileExists(nullptr);
-  FormFileExists = dialog;
+namespace {
+
+// A copy worker's question: a fresh dialog for each, shown modally while the
+// worker waits, and freed when answered.
+template <class TDialog>
+void AskForWorker(QWidget* window, TDialog*& global, const TMessage& Message) {
+  QApplication::alert(window);
+  std::unique_ptr<TDialog> dialog(new TDialog(nullptr));
+  global = dialog.get();
   dialog->FThread = reinterpret_cast<TCopyFiles*>(Message.WParam);
-  try {
-    Modal::ShowModal(dialog);
-  } catch (...) {
-    delete dialog;
-    throw;
-  }
-  delete dialog;
+  Modal::ShowModal(dialog.get());
 }
 
-void TFormMain::WMCopyError(TMessage& Message) {
-  QApplication::alert(this);
-  auto* dialog = new TFormErrorInCopy(nullptr);
-  FormErrorInCopy = dialog;
-  dialog->FThread = reinterpret_cast<TCopyFiles*>(Message.WParam);
-  try {
-    Modal::ShowModal(dialog);
-  } catch (...) {
-    delete dialog;
-    throw;
-  }
-  delete dialog;
-}
+}  // namespace
+
+void TFormMain::WMFileExists(TMessage& Message) { AskForWorker(this, FormFileExists, Message); }
+
+void TFormMain::WMCopyError(TMessage& Message) { AskForWorker(this, FormErrorInCopy, Message); }
 
 void TFormMain::WMCopyFinished(TMessage& Message) {
   if (FActiveOperations > 0) --FActiveOperations;

@@ -315,6 +315,10 @@ class TFormMain : public QMainWindow, public TMessageTarget {
   void AboutClick(QObject* Sender);
   void GeneralClick(QObject* Sender);
 
+  // Greys the commands that act only on the result list, while the task or
+  // the information view is shown.
+  void DisableResultCommands();
+
   // ---- network scan and computer information ----
   void SpeedButtonScanClick(QObject* Sender);
   void ToolButtonResourcesClick(QObject* Sender);

@@ -58,6 +58,10 @@ void TFormMain::ToolButtonLoadListClick(QObject*) {
   TaskView->setEnabled(false);
   CompView->setEnabled(true);
 
+  DisableResultCommands();
+}
+
+void TFormMain::DisableResultCommands() {
   SelectAll->setEnabled(false);
   Invert->setEnabled(false);
   FindFiles->setEnabled(false);

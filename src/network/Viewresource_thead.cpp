@@ -40,13 +40,7 @@ void TFormMain::ToolButtonResourcesClick(QObject*) {
     ShowWaitForm(true);
   }
 
-  SelectAll->setEnabled(false);
-  Invert->setEnabled(false);
-  FindFiles->setEnabled(false);
-  Icons->setEnabled(false);
-  Table->setEnabled(false);
-  List->setEnabled(false);
-  SortBy->menuAction()->setEnabled(false);
+  DisableResultCommands();
 }
 
 // ---------------------------------------------------------------- worker

@@ -272,11 +272,7 @@ void TCopyFiles::NoteDestination(const QString& Folder, const QString& Name, boo
 void TCopyFiles::ShowCopyFiles() {
   TFormCopy* form = FFormCopy;
   if (!form) return;
-  const QString rest = FCurrentSubfolder + FCurrentName;
-  form->LabelFrom->setText(TextCopyToFrom + FCurrentSourceFolder + rest);
-  form->LabelFrom->adjustSize();
-  form->LabelTo->setText(TextCopyToTo + FDestination + rest);
-  form->LabelTo->adjustSize();
+  form->ShowPaths(FCurrentSourceFolder, FDestination, FCurrentSubfolder + FCurrentName);
 }
 
 void TCopyFiles::ShowCopyProgress() {

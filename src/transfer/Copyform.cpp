@@ -297,3 +297,10 @@ void TFormCopy::TaskEnded(int Result) {
     DeleteTask(row);
   }
 }
+
+void TFormCopy::ShowPaths(const QString& SourceFolder, const QString& Destination, const QString& Rest) {
+  LabelFrom->setText(TextCopyToFrom + SourceFolder + Rest);
+  LabelFrom->adjustSize();
+  LabelTo->setText(TextCopyToTo + Destination + Rest);
+  LabelTo->adjustSize();
+}

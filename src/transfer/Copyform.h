@@ -49,6 +49,9 @@ class TFormCopy : public QDialog {
   // then empties CopyNames and CopySourceFolders. Task (true): starts the
   // task worker for FTaskItem.
   void StartTransfer(bool IsTask);
+  // Shows the file being moved: "From: " + source folder + rest and
+  // "To: " + destination folder + rest (rest: subfolder and name).
+  void ShowPaths(const QString& SourceFolder, const QString& Destination, const QString& Rest);
   // End of a transfer (called by the worker's last synchronised call):
   // result 0 finished without error, 1 ended with an error.
   void NotifyTransferEnd(TFormCopy* Form, int Result);

@@ -315,11 +315,7 @@ void TTaskThread::UpdateWindow(bool Force) {
 void TTaskThread::ShowTaskFiles() {
   TFormCopy* form = FFormCopy;
   if (!form || FCancelled) return;
-  const QString rest = FCurrentSubfolder + FCurrentName;
-  form->LabelFrom->setText(TextCopyToFrom + FCurrentSourceFolder + rest);
-  form->LabelFrom->adjustSize();
-  form->LabelTo->setText(TextCopyToTo + FDestination + rest);
-  form->LabelTo->adjustSize();
+  form->ShowPaths(FCurrentSourceFolder, FDestination, FCurrentSubfolder + FCurrentName);
 }
 
 void TTaskThread::ShowTaskProgress() {
