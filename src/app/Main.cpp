@@ -34,7 +34,6 @@
 #include "platform/ListView.h"
 #include "platform/Modal.h"
 #include "platform/SystemIcons.h"
-#include "platform/SystemIcons.h"
 #include "search/Editgroups.h"
 #include "search/Sort_result.h"
 #include "transfer/Copyfiles_thread.h"
@@ -702,7 +701,6 @@ void TFormMain::FormCreate(QObject*) {
       SettingsIni->ReadString(QStringLiteral("General"), QStringLiteral("Language"),
                               QStringLiteral("English"));
   // The shell's small and large system images serve the result rows' icon indexes.
-  ListViewResult->SetImageProvider(SystemIcons::ImageProvider());
   ListViewResult->SetImageProvider(SystemIcons::ImageProvider());
   for (bool& d : SortDescending) d = true;
 }

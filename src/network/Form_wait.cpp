@@ -1,5 +1,6 @@
 #include "network/Form_wait.h"
 
+#include <QCloseEvent>
 #include <QFont>
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -125,7 +126,20 @@ void TFormWait::FormClose(QObject*) {
 }
 
 void TFormWait::Close() {
-  if (isVisible()) close();
+  if (!isVisible()) return;
+  FClosing = true;
+  close();
+  FClosing = false;
+}
+
+void TFormWait::closeEvent(QCloseEvent* event) {
+  if (!FClosing && isVisible()) {
+    // The cancel of ESC; its own closing call is a no-op inside this close,
+    // which hides the window below.
+    QChar esc(27);
+    FormKeyPress(this, esc);
+  }
+  QDialog::closeEvent(event);
 }
 
 void TFormWait::showEvent(QShowEvent* event) {

@@ -6,6 +6,7 @@
 #include <QChar>
 #include <QDialog>
 
+class QCloseEvent;
 class QHideEvent;
 class QKeyEvent;
 class QLabel;
@@ -42,10 +43,18 @@ class TFormWait : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // A close that is neither the workers' closing call nor ESC (Alt+F4, the
+  // window system) cancels the run as ESC does: a worker left running would
+  // later close the window while it serves another run.
+  void closeEvent(QCloseEvent* event) override;
   // Every way the window goes (close, ESC, the end of a modal showing)
   // passes here, so the timers never outlive a showing.
   void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // Set while Close() closes the window.
+  bool FClosing = false;
 };
 
 extern TFormWait* FormWait;

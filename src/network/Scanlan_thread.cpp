@@ -10,6 +10,7 @@
 #include "platform/Modal.h"
 #include "platform/NetApi.h"
 #include "platform/TreeChecks.h"
+#include "platform/TreeNode.h"
 #include "search/Search_state.h"
 
 QStringList ComputerNames;
@@ -130,7 +131,7 @@ void TScanLan::AddServer(bool thisComputer) {
 void TScanLan::AddComputerNode() {
   if (Terminated() || !FForm) return;
   ++ComputerCount;
-  auto* node = new QTreeWidgetItem(FForm->ListViewBoxComputers, QStringList{FName});
+  auto* node = new TTreeNode(FForm->ListViewBoxComputers, QStringList{FName});
   SetStateIndex(node, STATE_UNCHECKED);
   FLastComputerNode = node;
   FForm->ListViewBoxComputers->repaint();
@@ -142,8 +143,8 @@ void TScanLan::AddShareNode() {
   if (Terminated() || !FForm) return;
   QString text = FName.mid(2);
   text = text.mid(text.indexOf(QLatin1Char('\\')) + 1);
-  QTreeWidgetItem* node = FLastComputerNode ? new QTreeWidgetItem(FLastComputerNode, QStringList{text})
-                                            : new QTreeWidgetItem(FForm->ListViewBoxComputers, QStringList{text});
+  QTreeWidgetItem* node = FLastComputerNode ? new TTreeNode(FLastComputerNode, QStringList{text})
+                                            : new TTreeNode(FForm->ListViewBoxComputers, QStringList{text});
   SetStateIndex(node, STATE_CHECKED);
 }
 

@@ -89,6 +89,19 @@ TEST_F(ScanLanTest, AServerNamedLikeThisComputerAndMoreIsListed) {
   EXPECT_TRUE(ComputerNames.contains("PC1"));
 }
 
+TEST_F(ScanLanTest, NodesAreSortedWithoutRegardToLetterCase) {
+  FNet->AddServer("WORK", "pc0");
+  FNet->AddShare("pc0", "Zeta");
+  FNet->AddShare("pc0", "alpha");
+  FNet->AddShare("pc0", "Beta");
+  FNet->AddServer("WORK", "PC2");
+  FNet->AddServer("WORK", "Pc1");
+  CreateWindows();
+  Scan();
+  EXPECT_EQ(ComputerNodes(), QStringList({"pc0", "Pc1", "PC2"}));
+  EXPECT_EQ(ShareNodes(0), QStringList({"alpha", "Beta", "Zeta"}));
+}
+
 TEST_F(ScanLanTest, ALevelLargerThanOneBatchComesWhole) {
   FNet->SetThisComputer("HOST");
   FNet->AddServer("WORK", "BIG");
@@ -240,6 +253,48 @@ TEST_F(ScanLanTest, EscapeKeepsWhatWasFoundAndTheStoppedWorkerChangesNothingAfte
   EXPECT_EQ(ComputerNames, names);
   EXPECT_EQ(Panel(2), panel2);
   EXPECT_EQ(ComputerCount, nodes.size());
+  FormWait->hide();
+}
+
+TEST_F(ScanLanTest, ClosingTheWaitWindowOtherwiseThanByEscapeCancelsTheScanAsEscapeDoes) {
+  FNet->SetThisComputer("HOST");
+  for (const char* wg : {"A", "B"})
+    for (int i = 1; i <= 4; ++i) {
+      const QString server = QString::fromLatin1(wg) + QString::number(i);
+      FNet->AddServer(wg, server);
+      FNet->AddShare(server, "s1");
+    }
+  FNet->SetDelayMs(60);
+  CreateWindows();
+
+  // The window system closes the window (Alt+F4) while the scan runs.
+  bool closed = false;
+  WhileWaiting = [&] {
+    if (!closed && ComputerNames.size() >= 2) {
+      closed = true;
+      FormWait->close();
+    }
+  };
+  FormMain->SpeedButtonScanClick(nullptr);
+  ASSERT_TRUE(closed);
+  ASSERT_FALSE(WaitTimedOut);
+  WhileWaiting = nullptr;
+  EXPECT_FALSE(FormWait->isVisible());
+  EXPECT_EQ(ScanLanThread, nullptr);
+  EXPECT_TRUE(FormMain->FResourcesStale);
+  const QStringList names = ComputerNames;
+  EXPECT_LT(names.size(), 8);
+
+  // The window serving a later run is left alone by the old worker.
+  FormWait->LabelWait->setText(TextMessagesInfo);
+  FormWait->FMode = true;
+  FormWait->show();
+  FormWait->TimerCaption->stop();
+  FormMain->StatusBar->SetPanelText(0, "next run");
+  ASSERT_TRUE(WaitForWorkers());
+  EXPECT_TRUE(FormWait->isVisible());
+  EXPECT_EQ(Panel(0), "next run");
+  EXPECT_EQ(ComputerNames, names);
   FormWait->hide();
 }
 
