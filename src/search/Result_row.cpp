@@ -172,7 +172,10 @@ bool AttributesPass(const TExtendedCriteria& c, const TSearchRec& entry) {
 }  // namespace
 
 bool MatchesCriteria(const TExtendedCriteria& criteria, const TSearchRec& entry) {
-  if (!DatePasses(criteria, DosTime::FileDateToDateTime(entry.Time))) return false;
+  // Making a local date-time asks the system for the time zone: only when a
+  // date criterion needs it.
+  if ((criteria.TimeBetween || criteria.Old) && !DatePasses(criteria, DosTime::FileDateToDateTime(entry.Time)))
+    return false;
   if (!SizePasses(criteria, entry)) return false;
   return AttributesPass(criteria, entry);
 }
