@@ -140,18 +140,28 @@ bool ScanDate(const QString& s, int& pos, QDate& date) {
   int p = pos;
   SkipBlanks(s, p);
   int count = 0;
+  // Blanks may stand around the separators, as the formats of some locales
+  // put them there ("1. 2. 2003").
   for (int k = 0; k < 3; ++k) {
+    const int before = p;
     if (k > 0) {
-      if (p >= s.size() || s[p] != sep) break;
+      SkipBlanks(s, p);
+      if (p >= s.size() || s[p] != sep) {
+        p = before;
+        break;
+      }
       ++p;
+      SkipBlanks(s, p);
     }
     if (!ScanNumber(s, p, 4, values[k], &digits[k])) {
-      if (k > 0) --p;  // give the separator back
+      p = before;  // give the separator back
       break;
     }
     ++count;
   }
   if (count < 2) return false;
+  // A format that ends with its separator ("yyyy. mm. dd.") leaves one behind.
+  if (count == 3 && ShortDateFormat().trimmed().endsWith(sep) && p < s.size() && s[p] == sep) ++p;
   int day = 0, month = 0, year = 0;
   if (count == 2) {
     // Day and month only: the current year, in the format's order without the year.

@@ -69,7 +69,9 @@ TEST_F(DateFormatTest, OrderAndTwoDigitYearsFollowTheFormat) {
 }
 
 TEST_F(DateFormatTest, FormattedTextsReadBackToTheSameValue) {
-  for (const char* date : {"dd.mm.yyyy", "m/d/yyyy", "yyyy-mm-dd", "d.m.yyyy"}) {
+  // Some locales put a blank after each separator, or end with one
+  // ("d. m. yyyy", "yyyy. mm. dd."): their texts must read back too.
+  for (const char* date : {"dd.mm.yyyy", "m/d/yyyy", "yyyy-mm-dd", "d.m.yyyy", "d. m. yyyy", "yyyy. mm. dd."}) {
     for (const char* time : {"h:mm:ss", "hh:nn:ss", "h:nn:ss AMPM"}) {
       DateFormat::SetShortDateFormat(QString::fromLatin1(date));
       DateFormat::SetLongTimeFormat(QString::fromLatin1(time));
