@@ -1,5 +1,7 @@
 #include "platform/Ini.h"
 
+#include <functional>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -325,41 +327,40 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
   WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void TIniFile::EraseSection(const QString& section) {
+namespace {
+
+// Rewrites the file without the lines `drop` names (it is told each line and
+// whether that line lies in `section`); leaves the file alone when none goes.
+void RemoveLines(const QString& fileName, const QString& section,
+                 const std::function<bool(const ParsedLine&, bool inSection)>& drop) {
   bool crlf = false, bom = false;
-  QStringList lines = LoadForChange(FFileName, crlf, bom);
+  QStringList lines = LoadForChange(fileName, crlf, bom);
   QStringList kept;
   kept.reserve(lines.size());
   bool inSection = false, changed = false;
   for (const QString& line : lines) {
     const ParsedLine p = Classify(line);
-    // Every copy of the section goes, so no stale duplicate shows through.
     if (p.kind == LineKind::Section) inSection = SameName(p.name, section);
-    if (inSection) {
+    if (drop(p, inSection)) {
       changed = true;
       continue;
     }
     kept.append(line);
   }
-  if (changed) Save(FFileName, kept, crlf, bom);
+  if (changed) Save(fileName, kept, crlf, bom);
+}
+
+}  // namespace
+
+void TIniFile::EraseSection(const QString& section) {
+  // Every copy of the section goes, so no stale duplicate shows through.
+  RemoveLines(FFileName, section, [](const ParsedLine&, bool inSection) { return inSection; });
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key) {
-  bool crlf = false, bom = false;
-  QStringList lines = LoadForChange(FFileName, crlf, bom);
-  QStringList kept;
-  kept.reserve(lines.size());
-  bool inSection = false, changed = false;
-  for (const QString& line : lines) {
-    const ParsedLine p = Classify(line);
-    if (p.kind == LineKind::Section) inSection = SameName(p.name, section);
-    if (inSection && p.kind == LineKind::Key && SameName(p.name, key)) {
-      changed = true;
-      continue;
-    }
-    kept.append(line);
-  }
-  if (changed) Save(FFileName, kept, crlf, bom);
+  RemoveLines(FFileName, section, [&key](const ParsedLine& p, bool inSection) {
+    return inSection && p.kind == LineKind::Key && SameName(p.name, key);
+  });
 }
 
 QStringList TIniFile::ReadSections() const {

@@ -124,14 +124,14 @@ class TPosixFile : public TFileObject {
   TPosixFile(int fd, std::optional<qint64> writeTime) : FFd(fd), FWriteTime(writeTime) {}
   ~TPosixFile() override { ::close(FFd); }
 
-  int Read(void* buffer, int count) override {
+  // Repeats a read or write until `count` bytes have moved, the file ends,
+  // or it fails; -1 only when nothing moved.
+  template <class Io, class Byte>
+  int Whole(Io io, Byte* p, int count) {
     if (count < 0) return -1;
-    char* p = static_cast<char*>(buffer);
     int done = 0;
-    // Fill the whole request unless the file ends, so a short read means
-    // the end, as with Windows files.
     while (done < count) {
-      const ssize_t n = ::read(FFd, p + done, size_t(count - done));
+      const ssize_t n = io(FFd, p + done, size_t(count - done));
       if (n < 0) {
         if (errno == EINTR) continue;
         return done > 0 ? done : -1;
@@ -142,20 +142,12 @@ class TPosixFile : public TFileObject {
     return done;
   }
 
+  // Both fill the whole request unless the file ends (or the disk is full),
+  // so a short count means the end, as with Windows files.
+  int Read(void* buffer, int count) override { return Whole(::read, static_cast<char*>(buffer), count); }
+
   int Write(const void* buffer, int count) override {
-    if (count < 0) return -1;
-    const char* p = static_cast<const char*>(buffer);
-    int done = 0;
-    while (done < count) {
-      const ssize_t n = ::write(FFd, p + done, size_t(count - done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return done > 0 ? done : -1;
-      }
-      if (n == 0) break;
-      done += int(n);
-    }
-    return done;
+    return Whole(::write, static_cast<const char*>(buffer), count);
   }
 
   qint64 Seek(qint64 offset, int origin) override {
