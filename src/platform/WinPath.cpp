@@ -51,4 +51,13 @@ QString ExtractFileExt(const QString& path) {
   return {};
 }
 
+bool IsPlainEntryName(const QString& name) {
+  if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+  for (const QChar c : name) {
+    const ushort u = c.unicode();
+    if (u < 0x20 || u == 0x7f || c == u'\\' || c == u'/' || c == u':') return false;
+  }
+  return true;
+}
+
 }  // namespace WinPath

@@ -21,4 +21,10 @@ QString ExtractFileName(const QString& path);
 QString ExtractFilePath(const QString& path);
 QString ExtractFileExt(const QString& path);
 
+// True when a name that a file system or a server handed back can stand as
+// one path component: not empty, not "." or "..", and without "\", "/",
+// ":" or a control character. Such names are data from another machine and
+// must never steer a path elsewhere.
+bool IsPlainEntryName(const QString& name);
+
 }  // namespace WinPath

@@ -24,3 +24,11 @@ TEST(WinPath, NameHelpersSplitAtBackslashAndColon) {
   EXPECT_FALSE(WinPath::IsUnc("\\PC"));
   EXPECT_TRUE(WinPath::IsDrive("d:"));
 }
+
+TEST(WinPathTest, EntryNamesFromAnotherMachineAreOnlyPlainComponents) {
+  for (const char* good : {"a.txt", "with blank", "...", ".hidden", "a..b", "Ünïcode ✓"})
+    EXPECT_TRUE(WinPath::IsPlainEntryName(QString::fromUtf8(good))) << good;
+  for (const char* bad : {"", ".", "..", "..\\..\\escape.txt", "a/b", "C:x", "tab\there", "nl\n"})
+    EXPECT_FALSE(WinPath::IsPlainEntryName(QString::fromUtf8(bad))) << bad;
+  EXPECT_FALSE(WinPath::IsPlainEntryName(QString(QChar(0x7f))));
+}
