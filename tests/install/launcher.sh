@@ -92,5 +92,9 @@ mkdir -p "$tmp/blocked"
 if XDG_DATA_HOME="$tmp/blocked" timeout 300 "$prefix/bin/trawlix" >"$tmp/blocked.log" 2>&1; then
   fail "the launcher went on without a program folder"
 fi
-grep -q 'trawlix:' "$tmp/blocked.log" || fail "no message when the program folder cannot be made"
+grep -q '^trawlix: ' "$tmp/blocked.log" || fail "no message when the program folder cannot be made"
+if env -u HOME -u XDG_DATA_HOME timeout 300 "$prefix/bin/trawlix" >"$tmp/nohome.log" 2>&1; then
+  fail "the launcher went on without HOME or XDG_DATA_HOME"
+fi
+grep -q '^trawlix: ' "$tmp/nohome.log" || fail "no message without HOME or XDG_DATA_HOME"
 echo "install_launcher: ok"
