@@ -12,6 +12,16 @@ cleanup() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   fi
+  # A launcher that fails to replace itself leaves the program as its child:
+  # end every process running a binary from this test's folder.
+  for exe in /proc/[0-9]*/exe; do
+    case $(readlink "$exe" 2>/dev/null) in
+      "$tmp"/*)
+        other=${exe#/proc/}
+        kill "${other%/exe}" 2>/dev/null || true
+        ;;
+    esac
+  done
   rm -rf "$tmp"
 }
 trap cleanup EXIT

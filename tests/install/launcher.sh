@@ -39,8 +39,8 @@ stop_program
 cmp -s "$shipped/settings.ini" "$folder/settings.ini" || fail "settings.ini is not the default one"
 [ ! -L "$folder/settings.ini" ] || fail "settings.ini is a link: the program could not write it"
 [ -w "$folder/settings.ini" ] || fail "settings.ini is not writable"
-[ -L "$folder/lng/German.lng" ] && [ "$(readlink -f "$folder/lng/German.lng")" = "$(readlink -f "$shipped/lng/German.lng")" ] ||
-  fail "lng/German.lng does not lead to the shipped file"
+[ -L "$folder/lng/German.lng" ] && [ "$(readlink "$folder/lng/German.lng")" = "$(readlink -f "$shipped/lng/German.lng")" ] ||
+  fail "lng/German.lng does not lead straight to the shipped file: $(readlink "$folder/lng/German.lng")"
 [ -d "$folder/help" ] || fail "no help folder"
 [ "$(stat -c %a "$folder")" = 700 ] || fail "program folder is not private: $(stat -c %a "$folder")"
 [ -z "$(find "$folder" -name '.settings.ini.*')" ] || fail "temporary settings copy left behind"
