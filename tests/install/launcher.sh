@@ -9,14 +9,6 @@ prefix=$tmp/prefix
 install_into "$prefix"
 shipped=$prefix/share/trawlix
 
-# The installed layout the launcher relies on.
-[ -x "$prefix/bin/trawlix" ] || fail "no launcher in bin"
-[ -x "$prefix/libexec/trawlix/trawlix" ] || fail "no program in libexec/trawlix"
-[ -f "$shipped/settings.ini" ] || fail "no default settings.ini"
-[ -f "$shipped/lng/German.lng" ] || fail "no shipped language file"
-[ -d "$shipped/help" ] || fail "no shipped help folder"
-[ -z "$(find "$prefix" -name .gitkeep)" ] || fail "placeholder files installed"
-
 # First start: the data home does not exist yet.
 export XDG_DATA_HOME="$tmp/data"
 folder=$XDG_DATA_HOME/trawlix
