@@ -3,7 +3,12 @@
 #include <QAction>
 #include <QCollator>
 #include <QHash>
+#include <algorithm>
+#include <functional>
 #include <limits>
+#include <numeric>
+#include <utility>
+#include <vector>
 
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -54,25 +59,12 @@ qint64 SizeValue(const QString& text) {
   return negative ? -v : v;
 }
 
-qint64 ReadDateKey(const QString& text) {
-  QDateTime value;
-  if (!DateFormat::TryStrToDateTime(text, value)) return Unreadable;
-  // Wall-clock order of the text itself, as it was written.
-  return value.date().toJulianDay() * 86400000LL + value.time().msecsSinceStartOfDay();
-}
-
-// While one sort by date runs, each Date text is read only once. The texts
-// do not change during a sort, so a text's character buffer identifies it
-// (a buffer shared by several rows holds one and the same text).
-QHash<const QChar*, qint64>* ActiveDateKeys = nullptr;
-
 qint64 DateKey(const QString& text) {
-  if (!ActiveDateKeys) return ReadDateKey(text);
-  auto it = ActiveDateKeys->constFind(text.constData());
-  if (it != ActiveDateKeys->cend()) return it.value();
-  const qint64 key = ReadDateKey(text);
-  ActiveDateKeys->insert(text.constData(), key);
-  return key;
+  QDate date;
+  QTime time;
+  if (!DateFormat::TryStrToDateAndTime(text, date, time)) return Unreadable;
+  // Wall-clock order of the text itself, as it was written.
+  return date.toJulianDay() * 86400000LL + time.msecsSinceStartOfDay();
 }
 
 // Step 1 of every comparator: folders before files whatever the direction.
@@ -114,13 +106,21 @@ constexpr Comparator Comparators[6] = {CompareByName,     CompareByType,     Com
 
 }  // namespace
 
-int CompareTextLocale(const QString& a, const QString& b) {
+namespace {
+
+QCollator& LocaleCollator() {
   static QCollator collator = [] {
     QCollator c;
     c.setCaseSensitivity(Qt::CaseInsensitive);
     return c;
   }();
-  const int r = collator.compare(a, b);
+  return collator;
+}
+
+}  // namespace
+
+int CompareTextLocale(const QString& a, const QString& b) {
+  const int r = LocaleCollator().compare(a, b);
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
@@ -160,16 +160,123 @@ int CompareByPath(const TListItem& row1, const TListItem& row2, int column) {
                      [&](bool) { return CompareTextLocale(SubItem(row1, SubPath), SubItem(row2, SubPath)); });
 }
 
+namespace {
+
+// What one row is compared by, read once before the sort: whether it is a
+// folder row and its value under the column's rule (a number, a date, or the
+// rank of a text in the locale's order).
+struct RowKey {
+  qint64 Value = 0;
+  bool Folder = false;
+};
+
+// Ranks of texts in the locale's case-insensitive order; texts that compare
+// equal share a rank. Distinct texts are collated among themselves once. Rows often share one text buffer (the Computer and Path of
+// one folder's rows, the folder marker), so texts are told apart by their
+// buffers: far cheaper than hashing their characters, and a buffer shared by
+// several rows holds one and the same text while the rows do not change.
+class TextRanks {
+ public:
+  explicit TextRanks(int expected) { FIndex.reserve(expected); }
+  // Registers a text and returns its slot; ranks are known after Finish.
+  int Add(const QString& text) {
+    const BufferId id{text.constData(), text.size()};
+    const auto it = FIndex.constFind(id);
+    if (it != FIndex.cend()) return it.value();
+    const int slot = int(FTexts.size());
+    FIndex.insert(id, slot);
+    FTexts.push_back(text);
+    return slot;
+  }
+  void Finish() {
+    const size_t n = FTexts.size();
+    std::vector<size_t> order(n);
+    std::iota(order.begin(), order.end(), size_t(0));
+    const auto compare = [this](size_t a, size_t b) { return CompareTextLocale(FTexts[a], FTexts[b]); };
+    // Merging needs fewer comparisons than quicksort, and each one is a
+    // locale collation.
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return compare(a, b) < 0; });
+    FRank.assign(n, 0);
+    int rank = 0;
+    for (size_t i = 0; i < n; ++i) {
+      if (i > 0 && compare(order[i - 1], order[i]) != 0) ++rank;
+      FRank[order[i]] = rank;
+    }
+  }
+  int Rank(int slot) const { return FRank[static_cast<size_t>(slot)]; }
+
+ private:
+  using BufferId = std::pair<const QChar*, qsizetype>;
+  QHash<BufferId, int> FIndex;
+  std::vector<QString> FTexts;
+  std::vector<int> FRank;
+};
+
+// The keys of every row of `list` under `column`, in row order.
+std::vector<RowKey> ReadKeys(const TListView& list, int column) {
+  const int n = list.Count();
+  std::vector<RowKey> keys(static_cast<size_t>(n));
+  const bool textual = column != 2 && column != 3;
+  TextRanks ranks(textual ? n : 64);
+  std::vector<int> textSlot(textual || column == 2 ? static_cast<size_t>(n) : 0);
+  for (int i = 0; i < n; ++i) {
+    const TListItem& row = list.Item(i);
+    RowKey& key = keys[static_cast<size_t>(i)];
+    key.Folder = IsFolderRow(row);
+    switch (column) {
+      case 0: textSlot[static_cast<size_t>(i)] = ranks.Add(row.Caption); break;
+      case 1: textSlot[static_cast<size_t>(i)] = ranks.Add(key.Folder ? row.Caption : SubItem(row, SubType)); break;
+      case 2:
+        // Folders go by name, files by number.
+        if (key.Folder) textSlot[static_cast<size_t>(i)] = ranks.Add(row.Caption);
+        else key.Value = SizeValue(SubItem(row, SubSize));
+        break;
+      case 3: key.Value = DateKey(SubItem(row, SubDate)); break;
+      case 4: textSlot[static_cast<size_t>(i)] = ranks.Add(SubItem(row, SubComputer)); break;
+      default: textSlot[static_cast<size_t>(i)] = ranks.Add(SubItem(row, SubPath)); break;
+    }
+  }
+  ranks.Finish();
+  for (int i = 0; i < n; ++i)
+    if (textual || (column == 2 && keys[static_cast<size_t>(i)].Folder)) keys[static_cast<size_t>(i)].Value = ranks.Rank(textSlot[static_cast<size_t>(i)]);
+  return keys;
+}
+
+// The comparators' rule over read keys: the same result as
+// Comparators[column] gives for the two rows.
+int CompareKeys(const RowKey& a, const RowKey& b, int column) {
+  if (const int kind = FolderFirst(a.Folder, b.Folder)) return kind;
+  const int r = Sign(a.Value, b.Value);
+  if (column == 2 && a.Folder) return r;  // folders stay A to Z under Size
+  return Directed(r, column);
+}
+
+}  // namespace
+
 void SortListByColumn(TListView* list, int column) {
   if (!list || column < 0 || column > 5) return;
   const Comparator compare = Comparators[column];
-  QHash<const QChar*, qint64> dateKeys;
-  if (column == 3) {
-    dateKeys.reserve(list->Count());
-    ActiveDateKeys = &dateKeys;
+  const int n = list->Count();
+  // The list hands the comparator its own rows, which lie side by side in
+  // row order while it sorts; a row's place there finds its key. Should the
+  // rows ever not lie that way, every comparison reads the texts instead.
+  const TListItem* first = n > 0 ? &list->Item(0) : nullptr;
+  const bool sideBySide = n > 1 && &list->Item(n - 1) == first + (n - 1) && &list->Item(n / 2) == first + n / 2;
+  if (!sideBySide) {
+    list->CustomSort([compare, column](const TListItem& a, const TListItem& b) { return compare(a, b, column); });
+    return;
   }
-  list->CustomSort([compare, column](const TListItem& a, const TListItem& b) { return compare(a, b, column); });
-  ActiveDateKeys = nullptr;
+  const std::vector<RowKey> keys = ReadKeys(*list, column);
+  const auto indexOf = [first, n](const TListItem& row) -> std::ptrdiff_t {
+    const std::ptrdiff_t i = &row - first;
+    return std::less<const TListItem*>()(&row, first) || i >= n ? -1 : i;
+  };
+  list->CustomSort([&](const TListItem& a, const TListItem& b) {
+    const std::ptrdiff_t ia = indexOf(a);
+    const std::ptrdiff_t ib = indexOf(b);
+    if (ia < 0 || ib < 0) return compare(a, b, column);
+    return CompareKeys(keys[static_cast<size_t>(ia)], keys[static_cast<size_t>(ib)], column);
+  });
 }
 
 void SortResultByColumn(int column) {
