@@ -228,19 +228,22 @@ bool StartsWith(const QString& s, int i, const QString& token) {
   return !token.isEmpty() && QStringView(s).mid(i).startsWith(token);
 }
 
-// Steps over what stands between two numbers of a time: the time separator,
-// a ":" (the text written for midnight uses it whatever the separator), or
-// the word the long time format puts there. False when none is there.
-bool SkipTimeSeparator(const Snapshot& snap, const QString& s, int& p, const QString& word) {
+// What stands between two numbers of a time: the time separator, a ":" (the
+// text written for midnight uses it whatever the separator), or the word the
+// long time format puts there. Steps over it; a number must follow a
+// separator, while after a word the time may end.
+enum class TimeGap { None, Separator, Word };
+
+TimeGap SkipTimeGap(const Snapshot& snap, const QString& s, int& p, const QString& word) {
   if (p < s.size() && (s[p] == snap.TimeSep || s[p] == u':')) {
     ++p;
-    return true;
+    return TimeGap::Separator;
   }
   if (StartsWith(s, p, word)) {
     p += int(word.size());
-    return true;
+    return TimeGap::Word;
   }
-  return false;
+  return TimeGap::None;
 }
 
 bool ScanAmPm(const QString& s, int& p, bool& pm) {
@@ -262,19 +265,25 @@ bool ScanTime(const Snapshot& snap, const QString& s, int& pos, QTime& time) {
   SkipBlanks(s, p);
   int hour = 0, minute = 0, second = 0, msec = 0;
   if (!ScanNumber(s, p, 2, hour)) return false;
-  if (SkipTimeSeparator(snap, s, p, snap.AfterHour)) {
-    if (!ScanNumber(s, p, 2, minute)) return false;
-    if (SkipTimeSeparator(snap, s, p, snap.AfterMinute)) {
-      if (!ScanNumber(s, p, 2, second)) return false;
-      if (p < s.size() && s[p] == u'.') {
-        ++p;
-        int digits = 0;
-        if (!ScanNumber(s, p, 3, msec, &digits)) return false;
-        while (digits++ < 3) msec *= 10;
+  const TimeGap afterHour = SkipTimeGap(snap, s, p, snap.AfterHour);
+  if (afterHour != TimeGap::None) {
+    if (ScanNumber(s, p, 2, minute)) {
+      const TimeGap afterMinute = SkipTimeGap(snap, s, p, snap.AfterMinute);
+      if (afterMinute != TimeGap::None) {
+        if (ScanNumber(s, p, 2, second)) {
+          if (p < s.size() && s[p] == u'.') {
+            ++p;
+            int digits = 0;
+            if (!ScanNumber(s, p, 3, msec, &digits)) return false;
+            while (digits++ < 3) msec *= 10;
+          }
+          if (StartsWith(s, p, snap.AfterSecond)) p += int(snap.AfterSecond.size());
+        } else if (afterMinute == TimeGap::Separator) {
+          return false;
+        }
       }
-      if (StartsWith(s, p, snap.AfterSecond)) p += int(snap.AfterSecond.size());
-    } else if (StartsWith(s, p, snap.AfterMinute)) {
-      p += int(snap.AfterMinute.size());
+    } else if (afterHour == TimeGap::Separator) {
+      return false;
     }
   } else if (!marked) {
     // A bare number is no time unless AM/PM goes with it.

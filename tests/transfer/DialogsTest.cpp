@@ -1,4 +1,6 @@
 // The file-exists and error dialogs: texts, dates and layout.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -6,6 +8,7 @@
 #include "platform/DateFormat.h"
 #include "platform/FileIo.h"
 #include "platform/WinPath.h"
+#include "support/LocaleDates.h"
 #include "transfer/Copyfiles_thread.h"
 #include "transfer/Errorincopy_form.h"
 #include "transfer/Fileexists_form.h"
@@ -25,6 +28,29 @@ TEST(FileExistsDates, MidnightAndOneDigitHoursAreFilledOut) {
   EXPECT_EQ(TFormFileExists::FileDateText(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3))), "07.12.2026 09:05:03");
   EXPECT_EQ(TFormFileExists::FileDateText(QDateTime(QDate(2026, 12, 7), QTime(19, 5, 3))), "07.12.2026 19:05:03");
   EXPECT_EQ(TFormFileExists::FileDateText(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 0))), "07.12.2026 00:00:00");
+}
+
+TEST(FileExistsDates, DatesOfEachLocaleKeepTheirHourAndReadBack) {
+  const QDateTime morning(QDate(2026, 12, 8), QTime(9, 5, 6));
+  const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
+  const char* expected[][2] = {
+      {"12/8/26 9:05:06 AM", "3/5/24 00:00:00"},
+      {"08.12.26 09:05:06", "05.03.24 00:00:00"},
+      {"08/12/2026 09:05:06", "05/03/2024 00:00:00"},
+      {"2026. 12. 08. 9:05:06", "2024. 03. 05."},
+      {"2026/12/08 09時05分06秒", "2024/03/05 00:00:00"},
+  };
+  for (size_t i = 0; i < FiveLocales().size(); ++i) {
+    LocaleFormatsInForce formats(FiveLocales()[i]);
+    const char* locale = FiveLocales()[i].Locale;
+    EXPECT_EQ(TFormFileExists::FileDateText(morning), QString::fromUtf8(expected[i][0])) << locale;
+    EXPECT_EQ(TFormFileExists::FileDateText(midnight), QString::fromUtf8(expected[i][1])) << locale;
+    for (const QDateTime& value : {morning, midnight}) {
+      QDateTime back;
+      EXPECT_TRUE(DateFormat::TryStrToDateTime(TFormFileExists::FileDateText(value), back)) << locale;
+      EXPECT_EQ(back, value) << locale;
+    }
+  }
 }
 
 using FileExistsDialog = CopyFixture;
@@ -62,6 +88,57 @@ TEST_F(FileExistsDialog, ShowsBothFilesAndLaysOutThreeColumns) {
   EXPECT_TRUE(worker.Terminated());
   EXPECT_FALSE(worker.FSkipAll);
   EXPECT_FALSE(worker.FReplaceAll);
+}
+
+namespace {
+void PressKey(QWidget* target, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+}
+}  // namespace
+
+TEST_F(FileExistsDialog, EscAnswersNothingAndEnterPressesTheFocusedButton) {
+  TCopyFiles worker;  // never started
+  worker.FSourceName = "\\\\PC1\\docs\\missing.txt";
+  worker.FDestinationName = Destination + "missing.txt";
+  {
+    TFormFileExists dialog;
+    dialog.FThread = &worker;
+    dialog.show();
+    // Esc: no cancel button, so the copy goes on and the question stays.
+    PressKey(dialog.ButtonReplace, Qt::Key_Escape);
+    PressKey(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(worker.Terminated());
+    // Enter presses the button that has the focus: Replace at first.
+    EXPECT_EQ(dialog.focusWidget(), dialog.ButtonReplace);
+    PressKey(dialog.ButtonReplace, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(worker.FFileExistsDecision, fdReplace);
+    EXPECT_FALSE(worker.FReplaceAll);
+    EXPECT_FALSE(worker.Terminated());
+  }
+  {
+    TFormFileExists dialog;
+    dialog.FThread = &worker;
+    dialog.show();
+    dialog.ButtonSkipAll->setFocus();
+    PressKey(dialog.ButtonSkipAll, Qt::Key_Enter);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(worker.FFileExistsDecision, fdSkip);
+    EXPECT_TRUE(worker.FSkipAll);
+    EXPECT_FALSE(worker.Terminated());
+  }
+  {
+    // The frame's close button still cancels the whole copy.
+    TFormFileExists dialog;
+    dialog.FThread = &worker;
+    dialog.show();
+    dialog.close();
+    EXPECT_TRUE(worker.Terminated());
+  }
 }
 
 TEST_F(FileExistsDialog, AFileThatCannotBeLookedUpShowsDashes) {
