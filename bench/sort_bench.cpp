@@ -2,8 +2,9 @@
 // each sort starting from the same unsorted list. The Date column is sorted
 // twice: with day-first dates and a 24-hour clock, and with the month-first
 // dates, two-digit years and AM/PM times of a United States desktop.
-// Goal: every sort under 0.3 s. Each sort runs three times; the median is
-// held against the goal (the machine may be shared), the slowest is shown.
+// Goal: every sort under 0.3 s. Each sort runs three times; the slowest
+// wall-clock time is held against the goal. The median processor time of the
+// sorting thread is shown beside it, for machines shared with other work.
 //
 // Usage: sort_bench [rows]. The text columns collate by the locale of the
 // environment (LANG), which the output names.
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "config/En_language.h"
@@ -23,6 +25,12 @@ namespace {
 
 constexpr qint64 GoalMs = 300;
 constexpr int Runs = 3;
+
+qint64 ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
 
 QString RandomWord(QRandomGenerator& rng, int minLen, int maxLen) {
   static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ -";
@@ -72,21 +80,25 @@ void Load(TListView& list, const std::vector<TListItem>& rows) {
 
 // Times one column in one direction; returns whether its median met the goal.
 bool Measure(TListView& list, const std::vector<TListItem>& rows, int column, bool descending, const char* label) {
-  std::vector<qint64> times;
+  std::vector<qint64> wall, cpu;
   for (int run = 0; run < Runs; ++run) {
     Load(list, rows);
     SortDescending[column] = descending;
     QElapsedTimer t;
+    const qint64 cpuStart = ThreadCpuMs();
     t.start();
     SortListByColumn(&list, column);
-    times.push_back(t.elapsed());
+    wall.push_back(t.elapsed());
+    cpu.push_back(ThreadCpuMs() - cpuStart);
   }
-  std::sort(times.begin(), times.end());
-  const qint64 median = times[times.size() / 2];
-  const bool met = median < GoalMs;
-  std::printf("sort by %-17s %-10s median %5lld ms  slowest %5lld ms  goal %lld ms: %s\n", label,
-              descending ? "descending" : "ascending", static_cast<long long>(median),
-              static_cast<long long>(times.back()), static_cast<long long>(GoalMs), met ? "met" : "NOT met");
+  std::sort(wall.begin(), wall.end());
+  std::sort(cpu.begin(), cpu.end());
+  const qint64 cpuMedian = cpu[cpu.size() / 2];
+  const bool met = wall.back() < GoalMs;
+  std::printf("sort by %-17s %-10s  slowest %4lld ms (median %4lld, cpu %4lld)  goal %lld ms: %s\n", label,
+              descending ? "descending" : "ascending", static_cast<long long>(wall.back()),
+              static_cast<long long>(wall[wall.size() / 2]), static_cast<long long>(cpuMedian),
+              static_cast<long long>(GoalMs), met ? "met" : "NOT met");
   return met;
 }
 

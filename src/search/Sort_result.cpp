@@ -171,74 +171,96 @@ struct RowKey {
 };
 
 // Ranks of texts in the locale's case-insensitive order; texts that compare
-// equal share a rank. Distinct texts are collated among themselves once. Rows often share one text buffer (the Computer and Path of
-// one folder's rows, the folder marker), so texts are told apart by their
-// buffers: far cheaper than hashing their characters, and a buffer shared by
-// several rows holds one and the same text while the rows do not change.
+// equal share a rank. Distinct texts are collated among themselves once.
+// Rows often share one text buffer (the Computer and Path of one folder's
+// rows, the folder marker), so texts are told apart by their buffers: far
+// cheaper than hashing their characters, and a buffer shared by several rows
+// holds one and the same text while the rows do not change.
 class TextRanks {
  public:
   explicit TextRanks(int expected) { FIndex.reserve(expected); }
-  // Registers a text and returns its slot; ranks are known after Finish.
+  // Registers a text, which must outlive the ranks, and returns its slot;
+  // ranks are known after Finish.
   int Add(const QString& text) {
     const BufferId id{text.constData(), text.size()};
     const auto it = FIndex.constFind(id);
     if (it != FIndex.cend()) return it.value();
     const int slot = int(FTexts.size());
     FIndex.insert(id, slot);
-    FTexts.push_back(text);
+    FTexts.push_back(&text);
     return slot;
   }
   void Finish() {
-    const size_t n = FTexts.size();
-    std::vector<size_t> order(n);
-    std::iota(order.begin(), order.end(), size_t(0));
-    const auto compare = [this](size_t a, size_t b) { return CompareTextLocale(FTexts[a], FTexts[b]); };
+    // The texts are collated from one block of characters, in the order they
+    // are sorted in: each comparison then reads close by, not from buffers
+    // spread over the whole list.
+    std::vector<char16_t> block;
+    size_t total = 0;
+    for (const QString* text : FTexts) total += size_t(text->size());
+    block.reserve(total);
+    std::vector<Entry> entries;
+    entries.reserve(FTexts.size());
+    for (size_t slot = 0; slot < FTexts.size(); ++slot) {
+      const QString& text = *FTexts[slot];
+      entries.push_back({block.size(), size_t(text.size()), slot});
+      block.insert(block.end(), text.utf16(), text.utf16() + text.size());
+    }
+    const QCollator& collator = LocaleCollator();
+    const auto compare = [&](const Entry& a, const Entry& b) {
+      return collator.compare(QStringView(block.data() + a.Offset, qsizetype(a.Length)),
+                              QStringView(block.data() + b.Offset, qsizetype(b.Length)));
+    };
     // Merging needs fewer comparisons than quicksort, and each one is a
     // locale collation.
-    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return compare(a, b) < 0; });
-    FRank.assign(n, 0);
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+    FRank.assign(FTexts.size(), 0);
     int rank = 0;
-    for (size_t i = 0; i < n; ++i) {
-      if (i > 0 && compare(order[i - 1], order[i]) != 0) ++rank;
-      FRank[order[i]] = rank;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (i > 0 && compare(entries[i - 1], entries[i]) != 0) ++rank;
+      FRank[entries[i].Slot] = rank;
     }
   }
   int Rank(int slot) const { return FRank[static_cast<size_t>(slot)]; }
 
  private:
+  struct Entry {
+    size_t Offset;  // in the block of characters
+    size_t Length;
+    size_t Slot;
+  };
   using BufferId = std::pair<const QChar*, qsizetype>;
   QHash<BufferId, int> FIndex;
-  std::vector<QString> FTexts;
+  std::vector<const QString*> FTexts;  // the rows' own texts, unchanged while ranked
   std::vector<int> FRank;
 };
 
 // The keys of every row of `list` under `column`, in row order.
 std::vector<RowKey> ReadKeys(const TListView& list, int column) {
-  const int n = list.Count();
-  std::vector<RowKey> keys(static_cast<size_t>(n));
-  const bool textual = column != 2 && column != 3;
-  TextRanks ranks(textual ? n : 64);
-  std::vector<int> textSlot(textual || column == 2 ? static_cast<size_t>(n) : 0);
-  for (int i = 0; i < n; ++i) {
-    const TListItem& row = list.Item(i);
-    RowKey& key = keys[static_cast<size_t>(i)];
+  const size_t n = size_t(list.Count());
+  std::vector<RowKey> keys(n);
+  // Rows whose key is a text's rank, and the text's slot among the ranks.
+  std::vector<int> textSlot(n, -1);
+  TextRanks ranks(column == 2 || column == 3 ? 64 : int(n));
+  for (size_t i = 0; i < n; ++i) {
+    const TListItem& row = list.Item(int(i));
+    RowKey& key = keys[i];
     key.Folder = IsFolderRow(row);
     switch (column) {
-      case 0: textSlot[static_cast<size_t>(i)] = ranks.Add(row.Caption); break;
-      case 1: textSlot[static_cast<size_t>(i)] = ranks.Add(key.Folder ? row.Caption : SubItem(row, SubType)); break;
+      case 0: textSlot[i] = ranks.Add(row.Caption); break;
+      // Folders have no type and no size: they go by name.
+      case 1: textSlot[i] = ranks.Add(key.Folder ? row.Caption : SubItem(row, SubType)); break;
       case 2:
-        // Folders go by name, files by number.
-        if (key.Folder) textSlot[static_cast<size_t>(i)] = ranks.Add(row.Caption);
+        if (key.Folder) textSlot[i] = ranks.Add(row.Caption);
         else key.Value = SizeValue(SubItem(row, SubSize));
         break;
       case 3: key.Value = DateKey(SubItem(row, SubDate)); break;
-      case 4: textSlot[static_cast<size_t>(i)] = ranks.Add(SubItem(row, SubComputer)); break;
-      default: textSlot[static_cast<size_t>(i)] = ranks.Add(SubItem(row, SubPath)); break;
+      case 4: textSlot[i] = ranks.Add(SubItem(row, SubComputer)); break;
+      default: textSlot[i] = ranks.Add(SubItem(row, SubPath)); break;
     }
   }
   ranks.Finish();
-  for (int i = 0; i < n; ++i)
-    if (textual || (column == 2 && keys[static_cast<size_t>(i)].Folder)) keys[static_cast<size_t>(i)].Value = ranks.Rank(textSlot[static_cast<size_t>(i)]);
+  for (size_t i = 0; i < n; ++i)
+    if (textSlot[i] >= 0) keys[i].Value = ranks.Rank(textSlot[i]);
   return keys;
 }
 
@@ -267,9 +289,11 @@ void SortListByColumn(TListView* list, int column) {
     return;
   }
   const std::vector<RowKey> keys = ReadKeys(*list, column);
-  const auto indexOf = [first, n](const TListItem& row) -> std::ptrdiff_t {
-    const std::ptrdiff_t i = &row - first;
-    return std::less<const TListItem*>()(&row, first) || i >= n ? -1 : i;
+  const TListItem* end = first + n;
+  const auto indexOf = [first, end](const TListItem& row) -> std::ptrdiff_t {
+    const std::less<const TListItem*> before;
+    if (before(&row, first) || !before(&row, end)) return -1;
+    return &row - first;
   };
   list->CustomSort([&](const TListItem& a, const TListItem& b) {
     const std::ptrdiff_t ia = indexOf(a);
