@@ -16,6 +16,7 @@
 #include "config/En_language.h"
 #include "platform/DateFormat.h"
 #include "platform/Modal.h"
+#include "support/LocaleDates.h"
 #include "search/More.h"
 
 namespace {
@@ -503,7 +504,6 @@ TEST_F(MoreDialog, EscCancelsButTheCloseButtonKeepsTheEdits) {
   EXPECT_FALSE(f->CheckBoxSize->isChecked());
 }
 
-#include "support/LocaleDates.h"
 
 TEST_F(MoreDialog, EachLocaleWritesTheUpperDateAndReadsTheDatesItWrites) {
   for (const LocaleDates& l : FiveLocales()) {

@@ -33,22 +33,14 @@ TEST(FileExistsDates, MidnightAndOneDigitHoursAreFilledOut) {
 TEST(FileExistsDates, DatesOfEachLocaleKeepTheirHourAndReadBack) {
   const QDateTime morning(QDate(2026, 12, 8), QTime(9, 5, 6));
   const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
-  const char* expected[][2] = {
-      {"12/8/26 9:05:06 AM", "3/5/24 00:00:00"},
-      {"08.12.26 09:05:06", "05.03.24 00:00:00"},
-      {"08/12/2026 09:05:06", "05/03/2024 00:00:00"},
-      {"2026. 12. 08. 9:05:06", "2024. 03. 05."},
-      {"2026/12/08 09時05分06秒", "2024/03/05 00:00:00"},
-  };
-  for (size_t i = 0; i < FiveLocales().size(); ++i) {
-    LocaleFormatsInForce formats(FiveLocales()[i]);
-    const char* locale = FiveLocales()[i].Locale;
-    EXPECT_EQ(TFormFileExists::FileDateText(morning), QString::fromUtf8(expected[i][0])) << locale;
-    EXPECT_EQ(TFormFileExists::FileDateText(midnight), QString::fromUtf8(expected[i][1])) << locale;
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    EXPECT_EQ(TFormFileExists::FileDateText(morning), QString::fromUtf8(l.Morning)) << l.Locale;
+    EXPECT_EQ(TFormFileExists::FileDateText(midnight), QString::fromUtf8(l.Midnight)) << l.Locale;
     for (const QDateTime& value : {morning, midnight}) {
       QDateTime back;
-      EXPECT_TRUE(DateFormat::TryStrToDateTime(TFormFileExists::FileDateText(value), back)) << locale;
-      EXPECT_EQ(back, value) << locale;
+      EXPECT_TRUE(DateFormat::TryStrToDateTime(TFormFileExists::FileDateText(value), back)) << l.Locale;
+      EXPECT_EQ(back, value) << l.Locale;
     }
   }
 }
