@@ -9,11 +9,28 @@
 namespace DateFormat {
 namespace {
 
+// The formats in force and what reading texts back needs of them, prepared
+// once per change of the formats rather than at every read.
+struct Snapshot {
+  QString ShortDate;
+  QString LongTime;
+  QChar DateSep;
+  QChar TimeSep;
+  QString Order;  // "DMY", "MDY" or "YMD"
+  bool DateEndsWithSep = false;
+  // The words some locales put after the hour, the minutes and the seconds
+  // instead of a separator ("9時05分07秒").
+  QString AfterHour;
+  QString AfterMinute;
+  QString AfterSecond;
+};
+
 struct Formats {
   std::mutex Lock;
   bool Loaded = false;
   QString ShortDate;
   QString LongTime;
+  Snapshot Prepared;
 };
 
 Formats& Current() {
@@ -38,15 +55,21 @@ QString NumericShortDate(const QString& format) {
   return parts.join(u'/');
 }
 
+Snapshot Prepare(const QString& shortDate, const QString& longTime);
+
 // Called with the lock held.
-void EnsureLoaded(Formats& f) {
-  if (f.Loaded) return;
-  const QLocale locale = QLocale::system();
+void LoadFrom(Formats& f, const QLocale& locale) {
   f.ShortDate = FromLocaleFormat(locale.dateFormat(QLocale::ShortFormat));
   f.LongTime = FromLocaleFormat(locale.timeFormat(QLocale::LongFormat));
   f.ShortDate = NumericShortDate(f.ShortDate);
   if (f.LongTime.isEmpty()) f.LongTime = QStringLiteral("hh:nn:ss");
+  f.Prepared = Prepare(f.ShortDate, f.LongTime);
   f.Loaded = true;
+}
+
+// Called with the lock held.
+void EnsureLoaded(Formats& f) {
+  if (!f.Loaded) LoadFrom(f, QLocale::system());
 }
 
 QChar FirstSeparator(const QString& format, QChar fallback) {
@@ -93,14 +116,6 @@ bool StartsWithCI(const QString& s, int i, const char* token) {
   return true;
 }
 
-// The formats and separators in force, taken under one lock.
-struct Snapshot {
-  QString ShortDate;
-  QString LongTime;
-  QChar DateSep;
-  QChar TimeSep;
-};
-
 // The order of day, month and year in a short date format: "DMY", "MDY" or "YMD".
 QString DateOrder(const QString& format) {
   QString order;
@@ -131,10 +146,27 @@ void SkipBlanks(const QString& s, int& pos) {
   while (pos < s.size() && s[pos] == u' ') ++pos;
 }
 
+// This year, for dates without a year and the two-digit century window.
+// Asking the clock for a local date costs more than reading a date: the
+// year is kept and looked at again once a minute.
+int CurrentYear() {
+  static std::atomic<qint64> checkedAt{0};
+  static std::atomic<int> year{0};
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  const qint64 last = checkedAt.load(std::memory_order_acquire);
+  int known = year.load(std::memory_order_acquire);
+  if (known == 0 || now < last || now - last > 60000) {
+    known = QDate::currentDate().year();
+    year.store(known, std::memory_order_release);
+    checkedAt.store(now, std::memory_order_release);
+  }
+  return known;
+}
+
 // Date part; pos is left after it.
-bool ScanDate(const QString& s, int& pos, QDate& date) {
-  const QString order = DateOrder(ShortDateFormat());
-  const QChar sep = DateSeparator();
+bool ScanDate(const Snapshot& snap, const QString& s, int& pos, QDate& date) {
+  const QString& order = snap.Order;
+  const QChar sep = snap.DateSep;
   int values[3] = {0, 0, 0};
   int digits[3] = {0, 0, 0};
   int p = pos;
@@ -161,14 +193,14 @@ bool ScanDate(const QString& s, int& pos, QDate& date) {
   }
   if (count < 2) return false;
   // A format that ends with its separator ("yyyy. mm. dd.") leaves one behind.
-  if (count == 3 && ShortDateFormat().trimmed().endsWith(sep) && p < s.size() && s[p] == sep) ++p;
+  if (count == 3 && snap.DateEndsWithSep && p < s.size() && s[p] == sep) ++p;
   int day = 0, month = 0, year = 0;
   if (count == 2) {
     // Day and month only: the current year, in the format's order without the year.
-    const QString dm = QString(order).remove(u'Y');
-    year = QDate::currentDate().year();
-    day = dm.startsWith(u'D') ? values[0] : values[1];
-    month = dm.startsWith(u'D') ? values[1] : values[0];
+    const bool dayFirst = order.indexOf(u'D') < order.indexOf(u'M');
+    year = CurrentYear();
+    day = dayFirst ? values[0] : values[1];
+    month = dayFirst ? values[1] : values[0];
   } else {
     for (int k = 0; k < 3; ++k) {
       if (order[k] == u'D') day = values[k];
@@ -178,7 +210,7 @@ bool ScanDate(const QString& s, int& pos, QDate& date) {
     const int yearDigits = digits[order.indexOf(u'Y')];
     if (yearDigits <= 2) {
       // The century window: within 50 years around this year.
-      const int current = QDate::currentDate().year();
+      const int current = CurrentYear();
       const int century = current - current % 100;
       year += century;
       if (year > current + 50) year -= 100;
@@ -192,39 +224,77 @@ bool ScanDate(const QString& s, int& pos, QDate& date) {
   return true;
 }
 
+bool StartsWith(const QString& s, int i, const QString& token) {
+  return !token.isEmpty() && QStringView(s).mid(i).startsWith(token);
+}
+
+// What stands between two numbers of a time: the time separator, a ":" (the
+// text written for midnight uses it whatever the separator), or the word the
+// long time format puts there. Steps over it; a number must follow a
+// separator, while after a word the time may end.
+enum class TimeGap { None, Separator, Word };
+
+TimeGap SkipTimeGap(const Snapshot& snap, const QString& s, int& p, const QString& word) {
+  if (p < s.size() && (s[p] == snap.TimeSep || s[p] == u':')) {
+    ++p;
+    return TimeGap::Separator;
+  }
+  if (StartsWith(s, p, word)) {
+    p += int(word.size());
+    return TimeGap::Word;
+  }
+  return TimeGap::None;
+}
+
+bool ScanAmPm(const QString& s, int& p, bool& pm) {
+  int q = p;
+  SkipBlanks(s, q);
+  if (!StartsWithCI(s, q, "am") && !StartsWithCI(s, q, "pm")) return false;
+  pm = StartsWithCI(s, q, "pm");
+  p = q + 2;
+  return true;
+}
+
 // Time part; pos is left after it.
-bool ScanTime(const QString& s, int& pos, QTime& time) {
-  const QChar sep = TimeSeparator();
+bool ScanTime(const Snapshot& snap, const QString& s, int& pos, QTime& time) {
   int p = pos;
+  SkipBlanks(s, p);
+  // A 12-hour marker may stand before the time, as some formats put it.
+  bool pm = false;
+  bool marked = ScanAmPm(s, p, pm);
   SkipBlanks(s, p);
   int hour = 0, minute = 0, second = 0, msec = 0;
   if (!ScanNumber(s, p, 2, hour)) return false;
-  if (p < s.size() && s[p] == sep) {
-    ++p;
-    if (!ScanNumber(s, p, 2, minute)) return false;
-    if (p < s.size() && s[p] == sep) {
-      ++p;
-      if (!ScanNumber(s, p, 2, second)) return false;
-      if (p < s.size() && s[p] == u'.') {
-        ++p;
-        int digits = 0;
-        if (!ScanNumber(s, p, 3, msec, &digits)) return false;
-        while (digits++ < 3) msec *= 10;
+  const TimeGap afterHour = SkipTimeGap(snap, s, p, snap.AfterHour);
+  if (afterHour != TimeGap::None) {
+    if (ScanNumber(s, p, 2, minute)) {
+      const TimeGap afterMinute = SkipTimeGap(snap, s, p, snap.AfterMinute);
+      if (afterMinute != TimeGap::None) {
+        if (ScanNumber(s, p, 2, second)) {
+          if (p < s.size() && s[p] == u'.') {
+            ++p;
+            int digits = 0;
+            if (!ScanNumber(s, p, 3, msec, &digits)) return false;
+            while (digits++ < 3) msec *= 10;
+          }
+          if (StartsWith(s, p, snap.AfterSecond)) p += int(snap.AfterSecond.size());
+        } else if (afterMinute == TimeGap::Separator) {
+          return false;
+        }
       }
+    } else if (afterHour == TimeGap::Separator) {
+      return false;
     }
-  } else {
-    // A bare number is no time unless AM/PM follows.
+  } else if (!marked) {
+    // A bare number is no time unless AM/PM goes with it.
     int q = p;
-    SkipBlanks(s, q);
-    if (!StartsWithCI(s, q, "am") && !StartsWithCI(s, q, "pm")) return false;
+    bool unused = false;
+    if (!ScanAmPm(s, q, unused)) return false;
   }
-  int q = p;
-  SkipBlanks(s, q);
-  if (StartsWithCI(s, q, "am") || StartsWithCI(s, q, "pm")) {
+  if (!marked) marked = ScanAmPm(s, p, pm);
+  if (marked) {
     if (hour < 1 || hour > 12) return false;
-    const bool pm = StartsWithCI(s, q, "pm");
     hour = hour % 12 + (pm ? 12 : 0);
-    p = q + 2;
   }
   const QTime t(hour, minute, second, msec);
   if (!t.isValid()) return false;
@@ -264,6 +334,7 @@ void SetShortDateFormat(const QString& format) {
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
   f.ShortDate = format;
+  f.Prepared = Prepare(f.ShortDate, f.LongTime);
   ++FormatGeneration_;
 }
 
@@ -272,14 +343,16 @@ void SetLongTimeFormat(const QString& format) {
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
   f.LongTime = format;
+  f.Prepared = Prepare(f.ShortDate, f.LongTime);
   ++FormatGeneration_;
 }
 
-void ResetToSystem() {
+void ResetToSystem() { UseLocale(QLocale::system()); }
+
+void UseLocale(const QLocale& locale) {
   Formats& f = Current();
   std::lock_guard<std::mutex> guard(f.Lock);
-  f.Loaded = false;
-  EnsureLoaded(f);
+  LoadFrom(f, locale);
   ++FormatGeneration_;
 }
 
@@ -291,7 +364,57 @@ Snapshot TakeSnapshot() {
   Formats& f = Current();
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
-  return {f.ShortDate, f.LongTime, FirstSeparator(f.ShortDate, u'/'), FirstSeparator(f.LongTime, u':')};
+  return f.Prepared;
+}
+
+// The literal text after each of the hour, minute and second fields of a
+// time format, blanks trimmed; separators (":") are not words and stay out.
+void TimeWords(const QString& format, Snapshot& snap) {
+  QString* target = nullptr;
+  QChar last;
+  int i = 0;
+  while (i < format.size()) {
+    const QChar c = format[i];
+    if (c == u'\'' || c == u'"') {
+      int end = format.indexOf(c, i + 1);
+      if (end < 0) end = int(format.size());
+      if (target) *target += format.mid(i + 1, end - i - 1);
+      i = end + 1;
+      continue;
+    }
+    const QChar l = c.toLower();
+    if (l == u'h' || l == u'n' || l == u's' || (l == u'm' && last == u'h')) {
+      const QChar field = l == u'm' ? u'n' : l;
+      target = field == u'h' ? &snap.AfterHour : field == u'n' ? &snap.AfterMinute : &snap.AfterSecond;
+      target->clear();
+      last = field;
+      i += CountRun(format, i, l);
+      continue;
+    }
+    if (c.isLetter()) {
+      // Another field (AM/PM, milliseconds) ends the word of the one before.
+      target = nullptr;
+      ++i;
+      continue;
+    }
+    if (target && c != u':') *target += c;
+    ++i;
+  }
+  snap.AfterHour = snap.AfterHour.trimmed();
+  snap.AfterMinute = snap.AfterMinute.trimmed();
+  snap.AfterSecond = snap.AfterSecond.trimmed();
+}
+
+Snapshot Prepare(const QString& shortDate, const QString& longTime) {
+  Snapshot snap;
+  snap.ShortDate = shortDate;
+  snap.LongTime = longTime;
+  snap.DateSep = FirstSeparator(shortDate, u'/');
+  snap.TimeSep = FirstSeparator(longTime, u':');
+  snap.Order = DateOrder(shortDate);
+  snap.DateEndsWithSep = shortDate.trimmed().endsWith(snap.DateSep);
+  TimeWords(longTime, snap);
+  return snap;
 }
 
 QString Format(const Snapshot& snap, const QString& format, const QDate& date, const QTime& time);
@@ -550,34 +673,62 @@ QString DateToStr(const QDate& value) {
   return Format(snap, snap.ShortDate, value, QTime(0, 0));
 }
 
+QString DateTimeToListStr(const QDate& date, const QTime& time) {
+  const Snapshot snap = TakeSnapshot();
+  QString text = Format(snap, snap.ShortDate, date, QTime(0, 0));
+  if (!time.isValid() || time == QTime(0, 0)) {
+    // Midnight: the time is left out, and a short date is given one.
+    if (text.size() < 11) text += QStringLiteral(" 00:00:00");
+    return text;
+  }
+  QString clock = Format(snap, snap.LongTime, date, time);
+  // Only a one-digit hour straight after a ten-character date is widened; in
+  // any other place a "0" would split a number and the text would not read back.
+  if (text.size() == 10 && clock.size() >= 2 && clock[0].isDigit() && !clock[1].isDigit()) clock.prepend(u'0');
+  text += u' ';
+  text += clock;
+  return text;
+}
+
 QString TimeToStr(const QTime& value) {
   const Snapshot snap = TakeSnapshot();
   return Format(snap, snap.LongTime, QDate(1899, 12, 30), value);
 }
 
-bool TryStrToDateTime(const QString& text, QDateTime& value) {
+bool TryStrToDateAndTime(const QString& text, QDate& date, QTime& time) {
+  const Snapshot snap = TakeSnapshot();
   int pos = 0;
-  QDate date;
-  QTime time(0, 0);
-  if (ScanDate(text, pos, date)) {
+  QDate d;
+  QTime t(0, 0);
+  if (ScanDate(snap, text, pos, d)) {
     if (!AtEnd(text, pos)) {
-      if (!ScanTime(text, pos, time) || !AtEnd(text, pos)) return false;
+      if (!ScanTime(snap, text, pos, t) || !AtEnd(text, pos)) return false;
     }
-    value = QDateTime(date, time);
+    date = d;
+    time = t;
     return true;
   }
   pos = 0;
-  if (ScanTime(text, pos, time) && AtEnd(text, pos)) {
-    value = QDateTime(QDate(1899, 12, 30), time);
+  if (ScanTime(snap, text, pos, t) && AtEnd(text, pos)) {
+    date = QDate(1899, 12, 30);
+    time = t;
     return true;
   }
   return false;
 }
 
+bool TryStrToDateTime(const QString& text, QDateTime& value) {
+  QDate date;
+  QTime time;
+  if (!TryStrToDateAndTime(text, date, time)) return false;
+  value = QDateTime(date, time);
+  return true;
+}
+
 bool TryStrToDate(const QString& text, QDate& value) {
   int pos = 0;
   QDate date;
-  if (!ScanDate(text, pos, date) || !AtEnd(text, pos)) return false;
+  if (!ScanDate(TakeSnapshot(), text, pos, date) || !AtEnd(text, pos)) return false;
   value = date;
   return true;
 }
@@ -585,7 +736,7 @@ bool TryStrToDate(const QString& text, QDate& value) {
 bool TryStrToTime(const QString& text, QTime& value) {
   int pos = 0;
   QTime time;
-  if (!ScanTime(text, pos, time) || !AtEnd(text, pos)) return false;
+  if (!ScanTime(TakeSnapshot(), text, pos, time) || !AtEnd(text, pos)) return false;
   value = time;
   return true;
 }

@@ -13,6 +13,7 @@
 // tests set their own. Safe to call from any thread.
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -24,6 +25,8 @@ void SetShortDateFormat(const QString& format);
 void SetLongTimeFormat(const QString& format);
 // Back to the system locale's formats.
 void ResetToSystem();
+// The formats a locale gives, converted as the system locale's are.
+void UseLocale(const QLocale& locale);
 // Changes with every change of the formats: a text made while it had one
 // value still holds while it has it.
 unsigned FormatGeneration();
@@ -43,15 +46,25 @@ QString DateTimeToStr(const QDateTime& value);
 // The same for a local date and time given apart (no time-zone work).
 QString DateTimeToStr(const QDate& date, const QTime& time);
 QString DateToStr(const QDate& value);
+// The text of a file's date in the result list and the file-exists dialog:
+// as DateTimeToStr, then " 00:00:00" after a bare date shorter than 11
+// characters, and a "0" before a one-digit hour that follows a
+// ten-character date ("01.02.2003 09:05:07"). Every text it makes reads back.
+QString DateTimeToListStr(const QDate& date, const QTime& time);
 QString TimeToStr(const QTime& value);
 
 // Reads a text back by the current formats: the date's numbers in the order of
 // the short date format separated by the date separator (day and month one or
 // two digits, a two-digit year in the century window around today), then
-// optionally blanks and a time h[:m[:s[.z]]] with an optional AM/PM. A text
+// optionally blanks and a time h[:m[:s[.z]]] with an optional AM/PM before
+// or after it; between the numbers of the time stands the time separator,
+// ":" or the word the long time format puts there ("9時05分07秒"). A text
 // that is only a time gives the date 30.12.1899 (the toolkit's day zero).
 // Returns false, leaving `value` unchanged, when the text does not read.
 bool TryStrToDateTime(const QString& text, QDateTime& value);
+// The same, giving the date and the wall-clock time apart: no time-zone
+// work, so it is quick and a time in a daylight-saving gap stays as written.
+bool TryStrToDateAndTime(const QString& text, QDate& date, QTime& time);
 bool TryStrToDate(const QString& text, QDate& value);
 bool TryStrToTime(const QString& text, QTime& value);
 

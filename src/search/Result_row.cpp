@@ -23,25 +23,19 @@ void SplitResultName(const QString& name, bool isDirectory, QString& caption, QS
 
 namespace {
 
-QString FixedDateText(QString text) {
-  if (text.size() < 11) text += QStringLiteral(" 00:00:00");
-  if (text.size() >= 13 && text[12] == u':') text.insert(11, u'0');
-  return text;
-}
-
 QString MakeDosDateText(quint32 dos) {
   // The DOS fields are local time already: read them straight.
   const QDate date(int(dos >> 25) + 1980, int((dos >> 21) & 15), int((dos >> 16) & 31));
   const QTime time(int((dos >> 11) & 31), int((dos >> 5) & 63), int(dos & 31) * 2);
   if (!date.isValid() || !time.isValid()) return QString();
-  return FixedDateText(DateFormat::DateTimeToStr(date, time));
+  return DateFormat::DateTimeToListStr(date, time);
 }
 
 }  // namespace
 
 QString ResultDateText(const QDateTime& time) {
   if (!time.isValid()) return QString();
-  return FixedDateText(DateFormat::DateTimeToStr(time.date(), time.time()));
+  return DateFormat::DateTimeToListStr(time.date(), time.time());
 }
 
 QString ResultDateText(quint32 dos) {

@@ -18,8 +18,9 @@ enum TResultColumn { rcType = 0, rcSize = 1, rcDate = 2, rcAttributes = 3, rcCom
 // The caption and Type of an entry's row.
 void SplitResultName(const QString& name, bool isDirectory, QString& caption, QString& type);
 // The Date text: the system's short date and long time (the time left out at
-// midnight); " 00:00:00" appended to a text shorter than 11 characters; a
-// one-digit hour after a ten-character date given its leading zero.
+// midnight); " 00:00:00" appended to a bare date shorter than 11 characters;
+// a one-digit hour after a ten-character date given its leading zero. The
+// text reads back by the same formats, so the Date sort can order it.
 QString ResultDateText(const QDateTime& time);
 // The same for a local DOS date-time as find records carry it.
 QString ResultDateText(quint32 dosTime);

@@ -3,7 +3,12 @@
 #include <QAction>
 #include <QCollator>
 #include <QHash>
+#include <algorithm>
+#include <functional>
 #include <limits>
+#include <numeric>
+#include <utility>
+#include <vector>
 
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -54,25 +59,12 @@ qint64 SizeValue(const QString& text) {
   return negative ? -v : v;
 }
 
-qint64 ReadDateKey(const QString& text) {
-  QDateTime value;
-  if (!DateFormat::TryStrToDateTime(text, value)) return Unreadable;
-  // Wall-clock order of the text itself, as it was written.
-  return value.date().toJulianDay() * 86400000LL + value.time().msecsSinceStartOfDay();
-}
-
-// While one sort by date runs, each Date text is read only once. The texts
-// do not change during a sort, so a text's character buffer identifies it
-// (a buffer shared by several rows holds one and the same text).
-QHash<const QChar*, qint64>* ActiveDateKeys = nullptr;
-
 qint64 DateKey(const QString& text) {
-  if (!ActiveDateKeys) return ReadDateKey(text);
-  auto it = ActiveDateKeys->constFind(text.constData());
-  if (it != ActiveDateKeys->cend()) return it.value();
-  const qint64 key = ReadDateKey(text);
-  ActiveDateKeys->insert(text.constData(), key);
-  return key;
+  QDate date;
+  QTime time;
+  if (!DateFormat::TryStrToDateAndTime(text, date, time)) return Unreadable;
+  // Wall-clock order of the text itself, as it was written.
+  return date.toJulianDay() * 86400000LL + time.msecsSinceStartOfDay();
 }
 
 // Step 1 of every comparator: folders before files whatever the direction.
@@ -114,13 +106,21 @@ constexpr Comparator Comparators[6] = {CompareByName,     CompareByType,     Com
 
 }  // namespace
 
-int CompareTextLocale(const QString& a, const QString& b) {
+namespace {
+
+QCollator& LocaleCollator() {
   static QCollator collator = [] {
     QCollator c;
     c.setCaseSensitivity(Qt::CaseInsensitive);
     return c;
   }();
-  const int r = collator.compare(a, b);
+  return collator;
+}
+
+}  // namespace
+
+int CompareTextLocale(const QString& a, const QString& b) {
+  const int r = LocaleCollator().compare(a, b);
   return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
@@ -160,16 +160,147 @@ int CompareByPath(const TListItem& row1, const TListItem& row2, int column) {
                      [&](bool) { return CompareTextLocale(SubItem(row1, SubPath), SubItem(row2, SubPath)); });
 }
 
+namespace {
+
+// What one row is compared by, read once before the sort: whether it is a
+// folder row and its value under the column's rule (a number, a date, or the
+// rank of a text in the locale's order).
+struct RowKey {
+  qint64 Value = 0;
+  bool Folder = false;
+};
+
+// Ranks of texts in the locale's case-insensitive order; texts that compare
+// equal share a rank. Distinct texts are collated among themselves once.
+// Rows often share one text buffer (the Computer and Path of one folder's
+// rows, the folder marker), so texts are told apart by their buffers: far
+// cheaper than hashing their characters, and a buffer shared by several rows
+// holds one and the same text while the rows do not change.
+class TextRanks {
+ public:
+  explicit TextRanks(int expected) { FIndex.reserve(expected); }
+  // Registers a text, which must outlive the ranks, and returns its slot;
+  // ranks are known after Finish.
+  int Add(const QString& text) {
+    const BufferId id{text.constData(), text.size()};
+    const auto it = FIndex.constFind(id);
+    if (it != FIndex.cend()) return it.value();
+    const int slot = int(FTexts.size());
+    FIndex.insert(id, slot);
+    FTexts.push_back(&text);
+    return slot;
+  }
+  void Finish() {
+    // The texts are collated from one block of characters, in the order they
+    // are sorted in: each comparison then reads close by, not from buffers
+    // spread over the whole list.
+    std::vector<char16_t> block;
+    size_t total = 0;
+    for (const QString* text : FTexts) total += size_t(text->size());
+    block.reserve(total);
+    std::vector<Entry> entries;
+    entries.reserve(FTexts.size());
+    for (size_t slot = 0; slot < FTexts.size(); ++slot) {
+      const QString& text = *FTexts[slot];
+      entries.push_back({block.size(), size_t(text.size()), slot});
+      block.insert(block.end(), text.utf16(), text.utf16() + text.size());
+    }
+    const QCollator& collator = LocaleCollator();
+    const auto compare = [&](const Entry& a, const Entry& b) {
+      return collator.compare(QStringView(block.data() + a.Offset, qsizetype(a.Length)),
+                              QStringView(block.data() + b.Offset, qsizetype(b.Length)));
+    };
+    // Merging needs fewer comparisons than quicksort, and each one is a
+    // locale collation.
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) { return compare(a, b) < 0; });
+    FRank.assign(FTexts.size(), 0);
+    int rank = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (i > 0 && compare(entries[i - 1], entries[i]) != 0) ++rank;
+      FRank[entries[i].Slot] = rank;
+    }
+  }
+  int Rank(int slot) const { return FRank[static_cast<size_t>(slot)]; }
+
+ private:
+  struct Entry {
+    size_t Offset;  // in the block of characters
+    size_t Length;
+    size_t Slot;
+  };
+  using BufferId = std::pair<const QChar*, qsizetype>;
+  QHash<BufferId, int> FIndex;
+  std::vector<const QString*> FTexts;  // the rows' own texts, unchanged while ranked
+  std::vector<int> FRank;
+};
+
+// The keys of every row of `list` under `column`, in row order.
+std::vector<RowKey> ReadKeys(const TListView& list, int column) {
+  const size_t n = size_t(list.Count());
+  std::vector<RowKey> keys(n);
+  // Rows whose key is a text's rank, and the text's slot among the ranks.
+  std::vector<int> textSlot(n, -1);
+  TextRanks ranks(column == 2 || column == 3 ? 64 : int(n));
+  for (size_t i = 0; i < n; ++i) {
+    const TListItem& row = list.Item(int(i));
+    RowKey& key = keys[i];
+    key.Folder = IsFolderRow(row);
+    switch (column) {
+      case 0: textSlot[i] = ranks.Add(row.Caption); break;
+      // Folders have no type and no size: they go by name.
+      case 1: textSlot[i] = ranks.Add(key.Folder ? row.Caption : SubItem(row, SubType)); break;
+      case 2:
+        if (key.Folder) textSlot[i] = ranks.Add(row.Caption);
+        else key.Value = SizeValue(SubItem(row, SubSize));
+        break;
+      case 3: key.Value = DateKey(SubItem(row, SubDate)); break;
+      case 4: textSlot[i] = ranks.Add(SubItem(row, SubComputer)); break;
+      default: textSlot[i] = ranks.Add(SubItem(row, SubPath)); break;
+    }
+  }
+  ranks.Finish();
+  for (size_t i = 0; i < n; ++i)
+    if (textSlot[i] >= 0) keys[i].Value = ranks.Rank(textSlot[i]);
+  return keys;
+}
+
+// The comparators' rule over read keys: the same result as
+// Comparators[column] gives for the two rows.
+int CompareKeys(const RowKey& a, const RowKey& b, int column) {
+  if (const int kind = FolderFirst(a.Folder, b.Folder)) return kind;
+  const int r = Sign(a.Value, b.Value);
+  if (column == 2 && a.Folder) return r;  // folders stay A to Z under Size
+  return Directed(r, column);
+}
+
+}  // namespace
+
 void SortListByColumn(TListView* list, int column) {
   if (!list || column < 0 || column > 5) return;
   const Comparator compare = Comparators[column];
-  QHash<const QChar*, qint64> dateKeys;
-  if (column == 3) {
-    dateKeys.reserve(list->Count());
-    ActiveDateKeys = &dateKeys;
+  const int n = list->Count();
+  // The list hands the comparator its own rows, which lie side by side in
+  // row order while it sorts; a row's place there finds its key. Should the
+  // rows ever not lie that way, every comparison reads the texts instead.
+  const TListItem* first = n > 0 ? &list->Item(0) : nullptr;
+  const bool sideBySide = n > 1 && &list->Item(n - 1) == first + (n - 1) && &list->Item(n / 2) == first + n / 2;
+  if (!sideBySide) {
+    list->CustomSort([compare, column](const TListItem& a, const TListItem& b) { return compare(a, b, column); });
+    return;
   }
-  list->CustomSort([compare, column](const TListItem& a, const TListItem& b) { return compare(a, b, column); });
-  ActiveDateKeys = nullptr;
+  const std::vector<RowKey> keys = ReadKeys(*list, column);
+  const TListItem* end = first + n;
+  const auto indexOf = [first, end](const TListItem& row) -> std::ptrdiff_t {
+    const std::less<const TListItem*> before;
+    if (before(&row, first) || !before(&row, end)) return -1;
+    return &row - first;
+  };
+  list->CustomSort([&](const TListItem& a, const TListItem& b) {
+    const std::ptrdiff_t ia = indexOf(a);
+    const std::ptrdiff_t ib = indexOf(b);
+    if (ia < 0 || ib < 0) return compare(a, b, column);
+    return CompareKeys(keys[static_cast<size_t>(ia)], keys[static_cast<size_t>(ib)], column);
+  });
 }
 
 void SortResultByColumn(int column) {

@@ -1,5 +1,6 @@
 #include "transfer/Fileexists_form.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -129,10 +130,8 @@ void TFormFileExists::FormShow(QObject*) {
 }
 
 QString TFormFileExists::FileDateText(const QDateTime& date) {
-  QString text = DateFormat::DateTimeToStr(date);
-  if (text.size() < 11) text += QLatin1String(" 00:00:00");
-  if (text.size() > 12 && text.at(12) == QLatin1Char(':')) text.insert(11, QLatin1Char('0'));
-  return text;
+  // The same text as the result list's Date column.
+  return DateFormat::DateTimeToListStr(date.date(), date.time());
 }
 
 QString TFormFileExists::FileAttrText(const QString& path) {
@@ -191,6 +190,21 @@ void TFormFileExists::ButtonCancelClick(QObject*) {
   // Cancel leaves this destination as it is and stops the whole copy.
   Answer(fdSkip, false, false, true);
   QDialog::done(mrCancel);
+}
+
+void TFormFileExists::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Cancel)) {
+    event->accept();
+    return;
+  }
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (button && button->parentWidget() == this && button->isEnabled()) button->click();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void TFormFileExists::done(int r) {

@@ -43,12 +43,15 @@ class TFormFileExists : public QDialog {
   // " 00:00:00" for a bare date and a leading 0 for a one-digit hour.
   static QString FileDateText(const QDateTime& date);
 
-  // Every way of closing the dialog (Esc, the frame, a closing modal
-  // call) that is not an answer counts as Cancel.
+  // Every way of closing the dialog (the frame, a closing modal call) that
+  // is not an answer counts as Cancel.
   void done(int r) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // No button is the cancel button, so Esc answers nothing (it would stop
+  // the whole copy); Enter presses the focused button, as Space does.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Answer(int Decision, bool ReplaceAll, bool SkipAll, bool Stop);

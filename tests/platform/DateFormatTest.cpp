@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DateFormat.h"
+#include "support/LocaleDates.h"
 
 namespace {
 
@@ -101,4 +102,77 @@ TEST(DateFormatConversion, SystemFormatsAreUsable) {
       << DateFormat::DateTimeToStr(value).toStdString();
   EXPECT_EQ(back.date(), value.date());
   EXPECT_EQ(back.time().hour(), 17);
+}
+
+// ---------------------------------------------------------------- locales
+
+TEST(DateFormatLocales, EachLocaleGivesNumericFormatsThatReadBack) {
+  for (const LocaleDates& l : FiveLocales()) {
+    DateFormat::UseLocale(QLocale(QString::fromLatin1(l.Locale)));
+    EXPECT_EQ(DateFormat::ShortDateFormat(), QString::fromUtf8(l.ShortDate)) << l.Locale;
+    EXPECT_EQ(DateFormat::LongTimeFormat(), QString::fromUtf8(l.LongTime)) << l.Locale;
+    for (const QDateTime& value : {At(2026, 12, 8, 9, 5, 6), At(2026, 12, 8, 21, 5, 6), At(2026, 12, 8, 0, 30),
+                                   At(2026, 12, 8, 12, 0, 2), At(1999, 1, 31), At(2024, 3, 5, 0, 0, 2)}) {
+      for (const QString& text : {DateFormat::DateTimeToStr(value),
+                                  DateFormat::DateTimeToListStr(value.date(), value.time())}) {
+        QDateTime back;
+        EXPECT_TRUE(DateFormat::TryStrToDateTime(text, back)) << l.Locale << " " << text.toStdString();
+        EXPECT_EQ(back, value) << l.Locale << " " << text.toStdString();
+      }
+    }
+  }
+  DateFormat::ResetToSystem();
+}
+
+TEST_F(DateFormatTest, ListTextWidensAOneDigitHourOnlyAfterATenCharacterDate) {
+  const QDate day(2026, 12, 8);
+  EXPECT_EQ(DateFormat::DateTimeToListStr(day, QTime(9, 5, 6)), "08.12.2026 09:05:06");
+  EXPECT_EQ(DateFormat::DateTimeToListStr(day, QTime(19, 5, 6)), "08.12.2026 19:05:06");
+  EXPECT_EQ(DateFormat::DateTimeToListStr(day, QTime(0, 0)), "08.12.2026 00:00:00");
+  // Shorter and longer dates keep the hour as the system writes it.
+  DateFormat::SetShortDateFormat("m/d/yy");
+  DateFormat::SetLongTimeFormat("h:nn:ss ampm");
+  EXPECT_EQ(DateFormat::DateTimeToListStr(QDate(2024, 11, 25), QTime(0, 0)), "11/25/24 00:00:00");
+  EXPECT_EQ(DateFormat::DateTimeToListStr(QDate(2024, 11, 25), QTime(21, 5)), "11/25/24 9:05:00 PM");
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    EXPECT_EQ(DateFormat::DateTimeToListStr(day, QTime(9, 5, 6)), QString::fromUtf8(l.Morning)) << l.Locale;
+    EXPECT_EQ(DateFormat::DateTimeToListStr(QDate(2024, 3, 5), QTime(0, 0)), QString::fromUtf8(l.Midnight));
+  }
+}
+
+TEST_F(DateFormatTest, TimesReadWithWordsAMarkerInFrontOrAColonForMidnight) {
+  QDateTime v;
+  DateFormat::SetShortDateFormat("yyyy/mm/dd");
+  DateFormat::SetLongTimeFormat(QString::fromUtf8("h\"時\"nn\"分\"ss\"秒\""));
+  ASSERT_TRUE(DateFormat::TryStrToDateTime(QString::fromUtf8("2026/12/08 9時05分07秒"), v));
+  EXPECT_EQ(v, At(2026, 12, 8, 9, 5, 7));
+  ASSERT_TRUE(DateFormat::TryStrToDateTime(QString::fromUtf8("2026/12/08 21時05分"), v));
+  EXPECT_EQ(v, At(2026, 12, 8, 21, 5));
+  EXPECT_FALSE(DateFormat::TryStrToDateTime(QString::fromUtf8("2026/12/08 9時05分07秒x"), v));
+
+  DateFormat::SetShortDateFormat("yy. m. d.");
+  DateFormat::SetLongTimeFormat("ampm h:nn:ss");
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("26. 12. 8. PM 9:05:07", v));
+  EXPECT_EQ(v, At(2026, 12, 8, 21, 5, 7));
+  EXPECT_FALSE(DateFormat::TryStrToDateTime("26. 12. 8. PM 13:05:07", v));
+
+  // A dotted time separator: the " 00:00:00" given to a bare date still reads.
+  DateFormat::SetShortDateFormat("d.m.yyyy");
+  DateFormat::SetLongTimeFormat("h.nn.ss");
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("8.12.2026 00:00:00", v));
+  EXPECT_EQ(v, At(2026, 12, 8));
+  ASSERT_TRUE(DateFormat::TryStrToDateTime("8.12.2026 9.05.07", v));
+  EXPECT_EQ(v, At(2026, 12, 8, 9, 5, 7));
+}
+
+TEST_F(DateFormatTest, DateAndTimeApartNeedNoTimeZone) {
+  QDate d;
+  QTime t;
+  // 02:30 on a spring-forward night exists as a wall-clock reading.
+  ASSERT_TRUE(DateFormat::TryStrToDateAndTime("29.03.2026 02:30:00", d, t));
+  EXPECT_EQ(d, QDate(2026, 3, 29));
+  EXPECT_EQ(t, QTime(2, 30));
+  EXPECT_FALSE(DateFormat::TryStrToDateAndTime("29.03.2026 02:30:00 x", d, t));
+  EXPECT_EQ(d, QDate(2026, 3, 29));  // unchanged by a failed read
 }

@@ -16,6 +16,7 @@
 #include "config/En_language.h"
 #include "platform/DateFormat.h"
 #include "platform/Modal.h"
+#include "support/LocaleDates.h"
 #include "search/More.h"
 
 namespace {
@@ -501,4 +502,28 @@ TEST_F(MoreDialog, EscCancelsButTheCloseButtonKeepsTheEdits) {
 
   Open();  // the next showing restores the saved state
   EXPECT_FALSE(f->CheckBoxSize->isChecked());
+}
+
+
+TEST_F(MoreDialog, EachLocaleWritesTheUpperDateAndReadsTheDatesItWrites) {
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    Form = std::make_unique<TFormMore>(nullptr);
+    TFormMore* f = Form.get();
+    f->FToday = At(2026, 3, 5, 21, 5, 6);
+    Open();  // the first showing resets: the upper date is today's
+    EXPECT_EQ(f->MaskEditUp->text(), DateFormat::DateToStr(QDate(2026, 3, 5))) << l.Locale;
+    f->CheckBoxTimeBetween->setChecked(true);
+    f->MaskEditDown->setText(DateFormat::DateToStr(QDate(1999, 12, 31)));
+    f->ButtonApply->click();
+    EXPECT_TRUE(f->FApplied) << l.Locale << " " << f->MaskEditDown->text().toStdString() << " / "
+                             << f->MaskEditUp->text().toStdString();
+    EXPECT_TRUE(Requests.empty()) << l.Locale;
+    // A date and a time is no date, in any locale.
+    f->MaskEditUp->setText(DateFormat::DateTimeToStr(At(2026, 3, 5, 9, 5)));
+    f->ButtonApply->click();
+    EXPECT_FALSE(f->FApplied) << l.Locale;
+    EXPECT_EQ(Requests.size(), 1u) << l.Locale;
+    Requests.clear();
+  }
 }

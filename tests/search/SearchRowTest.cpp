@@ -8,6 +8,7 @@
 #include "platform/SystemIcons.h"
 #include "search/Result_row.h"
 #include "search/Search_state.h"
+#include "support/LocaleDates.h"
 
 namespace {
 
@@ -271,4 +272,38 @@ TEST(SearchGroupExtensions, TypesBetweenTheBrackets) {
 
 TEST(SearchGroupExtensions, GroupNameWithBlanksDoesNotSpillIntoTheTypes) {
   EXPECT_EQ(GroupExtensionsFromItem("My pictures (jpg, png)"), (QStringList{".jpg", ".png"}));
+}
+
+// ---- dates in the locales' formats ----
+
+
+TEST(SearchRowLocales, DateTextsOfEachLocaleReadBackToTheFileTime) {
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    EXPECT_EQ(ResultDateText(DosTime::DateTimeToFileDate(At(2026, 12, 8, 9, 5, 6))), QString::fromUtf8(l.Morning))
+        << l.Locale;
+    EXPECT_EQ(ResultDateText(At(2024, 3, 5)), QString::fromUtf8(l.Midnight)) << l.Locale;
+    for (const QDateTime& value : {At(2026, 12, 8, 9, 5, 6), At(2024, 3, 5), At(2026, 12, 8, 21, 5, 6),
+                                   At(1999, 12, 31, 23, 59, 58), At(2026, 12, 8, 12, 0, 0), At(2026, 12, 8, 0, 0, 2)}) {
+      const QString text = ResultDateText(DosTime::DateTimeToFileDate(value));
+      QDateTime back;
+      EXPECT_TRUE(DateFormat::TryStrToDateTime(text, back)) << l.Locale << " " << text.toStdString();
+      EXPECT_EQ(back, value) << l.Locale << " " << text.toStdString();
+    }
+  }
+}
+
+TEST(SearchRowLocales, DateBetweenReadsTheBoundsAsEachLocaleWritesThem) {
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    TExtendedCriteria c;
+    c.TimeBetween = true;
+    c.Down = DateFormat::DateToStr(QDate(2024, 3, 5));
+    c.Up = DateFormat::DateToStr(QDate(2024, 3, 7));
+    EXPECT_TRUE(MatchesCriteria(c, File("a", 1, At(2024, 3, 6, 21))));
+    EXPECT_TRUE(MatchesCriteria(c, File("a", 1, At(2024, 3, 5, 0, 0, 2)))) << l.Locale;
+    EXPECT_FALSE(MatchesCriteria(c, File("a", 1, At(2024, 3, 5)))) << l.Locale;
+    EXPECT_FALSE(MatchesCriteria(c, File("a", 1, At(2024, 3, 7, 9)))) << l.Locale;
+    EXPECT_FALSE(MatchesCriteria(c, File("a", 1, At(2023, 3, 6, 9)))) << l.Locale;
+  }
 }

@@ -2,7 +2,10 @@
 // per-column directions, reading sizes and dates back, and the sort commands
 // of the menus and the column headers.
 #include <QAction>
+#include <QRandomGenerator>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -10,6 +13,8 @@
 #include "platform/ListView.h"
 #include "search/Sort_result.h"
 #include "search/Search_state.h"
+#include "search/Result_row.h"
+#include "support/LocaleDates.h"
 #include "support/ProgramFolder.h"
 #include "support/SearchRun.h"
 
@@ -177,6 +182,71 @@ TEST_F(ResultSort, FolderRowsFollowTheCurrentMarkerAfterALanguageSwitch) {
   EXPECT_EQ(Captions(List), QStringList({"sub", "b", "a"}));
   Sort(0);
   EXPECT_EQ(Captions(List).first(), "sub");
+}
+
+TEST_F(ResultSort, DatesOfEachLocaleSortByTime) {
+  // Shuffled times: AM and PM of one day, midnight, noon, two-digit years
+  // on either side of 2000.
+  const QDateTime times[] = {QDateTime(QDate(2026, 12, 8), QTime(21, 5, 6)), QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58)),
+                             QDateTime(QDate(2026, 12, 8), QTime(9, 5, 6)),  QDateTime(QDate(2026, 12, 8), QTime(0, 0)),
+                             QDateTime(QDate(2026, 12, 8), QTime(12, 0, 2)), QDateTime(QDate(2024, 3, 5), QTime(0, 0)),
+                             QDateTime(QDate(2026, 12, 8), QTime(10, 0)),    QDateTime(QDate(2026, 12, 8), QTime(0, 30))};
+  QStringList chronological;
+  for (const char* name : {"y1999", "d2024", "midnight", "h0030", "h0905", "h1000", "h1200", "h2105"})
+    chronological << QString::fromLatin1(name);
+  const QStringList shuffled = {"h2105", "y1999", "h0905", "midnight", "h1200", "d2024", "h1000", "h0030"};
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    List.Clear();
+    for (int i = 0; i < shuffled.size(); ++i) List.AddItem(File(shuffled[i], "1", "txt", ResultDateText(times[i])));
+    SortDescending[3] = true;
+    Sort(3);
+    EXPECT_EQ(Captions(List), chronological) << l.Locale << ": " << SubItems(List, 2).join(" | ").toStdString();
+    Sort(3);
+    QStringList reversed(chronological.rbegin(), chronological.rend());
+    EXPECT_EQ(Captions(List), reversed) << l.Locale;
+  }
+}
+
+TEST_F(ResultSort, EverySortOrdersAsItsComparatorDoes) {
+  // Texts that differ in letter case only, shared and unshared, folders,
+  // sizes and dates that do not read: the list's sort and a plain stable
+  // sort by the comparator agree, in both directions of every column.
+  QRandomGenerator rng(7);
+  const QStringList words = {"alpha", "Alpha", "ALPHA", "beta", "b", "Beta2", "", "_x", "x y", "Zeta", "zeta", "10", "9"};
+  const QStringList dates = {"01.02.2020 09:05:07", "01.02.2020 9:05:07", "1.2.2020", "31.12.1999 23:59:58",
+                             "junk", "", "15.06.2030 12:00:00"};
+  const QStringList sizes = {"10", "9", "2147483648", "x", "", "0"};
+  std::vector<TListItem> rows;
+  for (int i = 0; i < 300; ++i) {
+    const bool folder = rng.bounded(5) == 0;
+    // Captions are copies made apart (a buffer each); the Computer texts
+    // share the buffers of the word list.
+    const QString& word = words[rng.bounded(words.size())];
+    const QString& type = words[rng.bounded(words.size())];
+    TListItem row = Row(QString(word.constData(), word.size()), folder ? QString() : type.toLower(),
+                        folder ? TextFileDir : sizes[rng.bounded(sizes.size())], dates[rng.bounded(dates.size())],
+                        words[rng.bounded(words.size())], QString::fromLatin1("\\%1\\").arg(words[rng.bounded(words.size())]));
+    row.Caption += QString::number(rng.bounded(3));  // repeats of one caption too
+    rows.push_back(row);
+  }
+  using Cmp = int (*)(const TListItem&, const TListItem&, int);
+  const Cmp all[6] = {CompareByName, CompareByType, CompareBySize, CompareByDate, CompareByComputer, CompareByPath};
+  for (int column = 0; column < 6; ++column) {
+    for (bool descending : {false, true}) {
+      List.Clear();
+      for (const TListItem& r : rows) List.AddItem(r);
+      SortDescending[column] = descending;
+      SortListByColumn(&List, column);
+      std::vector<TListItem> expected = rows;
+      std::stable_sort(expected.begin(), expected.end(),
+                       [&](const TListItem& a, const TListItem& b) { return all[column](a, b, column) < 0; });
+      bool same = List.Count() == int(expected.size());
+      for (int i = 0; same && i < List.Count(); ++i)
+        same = List.Item(i).Caption == expected[size_t(i)].Caption && List.Item(i).SubItems == expected[size_t(i)].SubItems;
+      EXPECT_TRUE(same) << "column " << column << (descending ? " descending" : " ascending");
+    }
+  }
 }
 
 // ---- the commands of the main window ----

@@ -1,4 +1,6 @@
 // The file-exists and error dialogs: texts, dates and layout.
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -6,6 +8,7 @@
 #include "platform/DateFormat.h"
 #include "platform/FileIo.h"
 #include "platform/WinPath.h"
+#include "support/LocaleDates.h"
 #include "transfer/Copyfiles_thread.h"
 #include "transfer/Errorincopy_form.h"
 #include "transfer/Fileexists_form.h"
@@ -25,6 +28,21 @@ TEST(FileExistsDates, MidnightAndOneDigitHoursAreFilledOut) {
   EXPECT_EQ(TFormFileExists::FileDateText(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3))), "07.12.2026 09:05:03");
   EXPECT_EQ(TFormFileExists::FileDateText(QDateTime(QDate(2026, 12, 7), QTime(19, 5, 3))), "07.12.2026 19:05:03");
   EXPECT_EQ(TFormFileExists::FileDateText(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 0))), "07.12.2026 00:00:00");
+}
+
+TEST(FileExistsDates, DatesOfEachLocaleKeepTheirHourAndReadBack) {
+  const QDateTime morning(QDate(2026, 12, 8), QTime(9, 5, 6));
+  const QDateTime midnight(QDate(2024, 3, 5), QTime(0, 0));
+  for (const LocaleDates& l : FiveLocales()) {
+    LocaleFormatsInForce formats(l);
+    EXPECT_EQ(TFormFileExists::FileDateText(morning), QString::fromUtf8(l.Morning)) << l.Locale;
+    EXPECT_EQ(TFormFileExists::FileDateText(midnight), QString::fromUtf8(l.Midnight)) << l.Locale;
+    for (const QDateTime& value : {morning, midnight}) {
+      QDateTime back;
+      EXPECT_TRUE(DateFormat::TryStrToDateTime(TFormFileExists::FileDateText(value), back)) << l.Locale;
+      EXPECT_EQ(back, value) << l.Locale;
+    }
+  }
 }
 
 using FileExistsDialog = CopyFixture;
@@ -62,6 +80,57 @@ TEST_F(FileExistsDialog, ShowsBothFilesAndLaysOutThreeColumns) {
   EXPECT_TRUE(worker.Terminated());
   EXPECT_FALSE(worker.FSkipAll);
   EXPECT_FALSE(worker.FReplaceAll);
+}
+
+namespace {
+void PressKey(QWidget* target, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+}
+}  // namespace
+
+TEST_F(FileExistsDialog, EscAnswersNothingAndEnterPressesTheFocusedButton) {
+  TCopyFiles worker;  // never started
+  worker.FSourceName = "\\\\PC1\\docs\\missing.txt";
+  worker.FDestinationName = Destination + "missing.txt";
+  {
+    TFormFileExists dialog;
+    dialog.FThread = &worker;
+    dialog.show();
+    // Esc: no cancel button, so the copy goes on and the question stays.
+    PressKey(dialog.ButtonReplace, Qt::Key_Escape);
+    PressKey(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(worker.Terminated());
+    // Enter presses the button that has the focus: Replace at first.
+    EXPECT_EQ(dialog.focusWidget(), dialog.ButtonReplace);
+    PressKey(dialog.ButtonReplace, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(worker.FFileExistsDecision, fdReplace);
+    EXPECT_FALSE(worker.FReplaceAll);
+    EXPECT_FALSE(worker.Terminated());
+  }
+  {
+    TFormFileExists dialog;
+    dialog.FThread = &worker;
+    dialog.show();
+    dialog.ButtonSkipAll->setFocus();
+    PressKey(dialog.ButtonSkipAll, Qt::Key_Enter);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(worker.FFileExistsDecision, fdSkip);
+    EXPECT_TRUE(worker.FSkipAll);
+    EXPECT_FALSE(worker.Terminated());
+  }
+  {
+    // The frame's close button still cancels the whole copy.
+    TFormFileExists dialog;
+    dialog.FThread = &worker;
+    dialog.show();
+    dialog.close();
+    EXPECT_TRUE(worker.Terminated());
+  }
 }
 
 TEST_F(FileExistsDialog, AFileThatCannotBeLookedUpShowsDashes) {
