@@ -35,13 +35,7 @@ QList<const TTaskThread*>& LiveWorkers() {
 // name that the path rules would change into another entry ("..", "...",
 // which loses its dots, or one holding a separator, as names on this
 // machine may) is never copied or deleted: it could reach outside the copy.
-bool SafeName(const QString& name) {
-  if (name.isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) ||
-      name.contains(QLatin1Char(':')))
-    return false;
-  const QString stripped = FsPath::StripName(name);
-  return !stripped.isEmpty() && stripped != QLatin1String(".") && stripped != QLatin1String("..");
-}
+bool SafeName(const QString& name) { return BlockCopy::StaysInFolder(name); }
 
 // Names are the same entry when they differ only in letter case or in the
 // trailing dots and blanks that the path rules drop.
