@@ -40,8 +40,11 @@
 #include "platform/FileAttr.h"
 
 // Which file or folder an entry is, whatever path reached it: two names of
-// one folder (a link and its target) have equal identities. Unknown (both
-// zero) where a back end cannot tell; unknown identities never match.
+// one folder (a link and its target) have equal identities. Back ends fill
+// it (the local drive and the simulated network from the device and inode;
+// a network back end from the server's file index); without it a walk
+// cannot tell a link cycle. Unknown (both zero) where a back end cannot
+// tell; unknown identities never match.
 struct TFileId {
   quint64 Volume = 0;
   quint64 Index = 0;
