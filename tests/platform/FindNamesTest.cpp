@@ -113,21 +113,3 @@ TEST_F(FindNames, ALinkAndItsFolderShareOneIdentityAndEveryOtherEntryDiffers) {
   ASSERT_EQ(one.size(), 1);
   EXPECT_EQ(one.first().Id, real.Id);
 }
-
-TEST(FolderTrail, EntersAFolderOnceUntilItIsLeftAndUnknownFoldersAlways) {
-  TFolderTrail trail;
-  const TFileId a{1, 10}, b{1, 11}, sameIndexOtherVolume{2, 10}, unknown;
-  EXPECT_TRUE(trail.Enter(a));
-  EXPECT_FALSE(trail.Enter(a));
-  EXPECT_TRUE(trail.Contains(a));
-  EXPECT_TRUE(trail.Enter(b));
-  EXPECT_TRUE(trail.Enter(sameIndexOtherVolume));
-  EXPECT_TRUE(trail.Enter(unknown));
-  EXPECT_TRUE(trail.Enter(unknown));
-  EXPECT_FALSE(trail.Contains(unknown));
-  trail.Leave(a);
-  EXPECT_FALSE(trail.Contains(a));
-  EXPECT_TRUE(trail.Enter(a));
-  trail.Clear();
-  EXPECT_FALSE(trail.Contains(b));
-}

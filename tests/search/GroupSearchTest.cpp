@@ -7,10 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QFile>
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 
 #include "app/Endsearchform.h"
 #include "app/Main.h"
@@ -255,16 +252,4 @@ TEST_F(GroupSearchStop, AMaskSearchMayFollowAStoppedGroupSearchAtOnce) {
   // stopped search is mixed in.
   EXPECT_EQ(S->Rows().size(), 4);
   EXPECT_EQ(FoundCount, 4);
-}
-
-TEST_F(GroupSearch, LinksBackUpTheTreeAreEnteredOnce) {
-  const QString sub = S->Net.LocalPath("\\\\PC1\\docs\\sub");
-  for (const char* name : {"/back-to-the-folder-above-through-link-one-back-to-the-folder-above-through-link-one",
-                           "/back-to-the-folder-above-through-link-two-back-to-the-folder-above-through-link-two"})
-    ASSERT_EQ(symlink(QFile::encodeName(sub).constData(), QFile::encodeName(sub + name).constData()), 0);
-  ASSERT_EQ(symlink(QFile::encodeName(S->Net.LocalPath("\\\\PC1\\docs")).constData(),
-                    QFile::encodeName(sub + "/back-to-the-share-through-a-link-back-to-the-share-through-a-link-back-to-the-share").constData()),
-            0);
-  Search("htm");
-  EXPECT_EQ(S->Rows(), (QStringList{"PC1|\\docs\\|page|htm|2|-a--", "PC1|\\docs\\sub\\|PAGE|htm|7|-a--"}));
 }
