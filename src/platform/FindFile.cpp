@@ -7,6 +7,7 @@
 #include "platform/FsBackend.h"
 #include "platform/Handles.h"
 #include "platform/WinError.h"
+#include "platform/WinPath.h"
 
 QDateTime TSearchRec::LastWriteTime() const {
   const qint64 ms = WriteTimeNs >= 0 ? WriteTimeNs / 1000000 : -((-WriteTimeNs + 999999) / 1000000);
@@ -70,7 +71,7 @@ int FindFirst(const QString& path, int attr, TSearchRec& rec) {
     if (name.isEmpty()) return ERROR_FILE_NOT_FOUND;
     TSearchRec one;
     if (const int e = backend->Stat(folder.Child(name), one)) return e;
-    if (one.Attr & excluded) return ERROR_FILE_NOT_FOUND;
+    if ((one.Attr & excluded) || !WinPath::IsPlainEntryName(one.Name)) return ERROR_FILE_NOT_FOUND;
     listing.Entries.append(one);
     return Start(std::move(listing), rec);
   }
@@ -79,7 +80,10 @@ int FindFirst(const QString& path, int attr, TSearchRec& rec) {
   TSearchRec self;
   QList<TSearchRec> found;
   if (const int e = backend->ListFolder(folder, wild, self, found)) return e;
-  found.removeIf([excluded](const TSearchRec& r) { return (r.Attr & excluded) != 0; });
+  // Every back end's names pass here: one that is not a plain component
+  // would lead a caller joining it to a path into another folder.
+  found.removeIf(
+      [excluded](const TSearchRec& r) { return (r.Attr & excluded) != 0 || !WinPath::IsPlainEntryName(r.Name); });
   std::sort(found.begin(), found.end(), NameOrder);
   if (!folder.IsDriveRoot() && !(excluded & faDirectory)) {
     TSearchRec dot = self;
@@ -88,6 +92,7 @@ int FindFirst(const QString& path, int attr, TSearchRec& rec) {
     for (const char* n : {".", ".."}) {
       dot.Name = QString::fromLatin1(n);
       if (wild.Matches(dot.Name)) listing.Entries.append(dot);
+      dot.Id = TFileId();  // the parent's identity is not known here
     }
   }
   if (listing.Entries.isEmpty()) {

@@ -23,13 +23,35 @@
 //   so a folder loop through a symbolic link ends instead of recursing for
 //   ever. So does a folder that is missing or cannot be read, a drive other
 //   than C: and any UNC path the network back end cannot resolve.
+// - Only names that can stand as one path component are listed
+//   (WinPath::IsPlainEntryName): a server may hand back "..\\x" or "a/b",
+//   and such a name joined to a path would reach another folder.
+// - Each record carries the identity of what it names (TFileId): a folder
+//   and a link to it share one, so a walk can tell a folder it has been in.
+//   The "." entry carries the listed folder's own.
 // - The listing is taken when FindFirst runs; FindNext hands out the rest.
 //   Handles may be used from any thread, one thread at a time; FindClose of
 //   a handle already closed does nothing.
 #include <QDateTime>
+#include <QHash>
+#include <QSet>
 #include <QString>
 
 #include "platform/FileAttr.h"
+
+// Which file or folder an entry is, whatever path reached it: two names of
+// one folder (a link and its target) have equal identities. Back ends fill
+// it (the local drive and the simulated network from the device and inode;
+// a network back end from the server's file index); without it a walk
+// cannot tell a link cycle. Unknown (both zero) where a back end cannot
+// tell; unknown identities never match.
+struct TFileId {
+  quint64 Volume = 0;
+  quint64 Index = 0;
+  bool Known() const { return Volume != 0 || Index != 0; }
+  friend bool operator==(const TFileId&, const TFileId&) = default;
+};
+inline size_t qHash(const TFileId& id, size_t seed = 0) { return qHashMulti(seed, id.Volume, id.Index); }
 
 struct TSearchRec {
   QString Name;          // long name, without a path
@@ -38,10 +60,35 @@ struct TSearchRec {
   quint32 Time = 0;      // last-write time as local DOS date-time (DosTime.h)
   qint64 WriteTimeNs = 0;  // last-write time, nanoseconds since 1970-01-01 UTC
   qint64 FindHandle = -1;  // the listing FindNext continues; -1 when none
+  TFileId Id;              // what the entry is (a link: its target)
 
   bool IsDirectory() const { return (Attr & FILE_ATTRIBUTE_DIRECTORY) != 0; }
   // The last-write time, in local time, to the millisecond.
   QDateTime LastWriteTime() const;
+};
+
+// The folders a walk over find listings has entered, by identity, so that a
+// link back to one of them (a cycle) or a second link to one folder does not
+// send the walk through it again. A walk marks each folder it lists (its "."
+// entry) and enters a subfolder only when Enter says so. A walk that Leaves
+// each folder when done skips only the folders it is inside (cycles); one
+// that never leaves walks every folder once.
+class TFolderTrail {
+ public:
+  // False when the folder was entered before; true (and remembered) else.
+  // A folder of unknown identity is always entered.
+  bool Enter(const TFileId& id) {
+    if (!id.Known()) return true;
+    if (FIn.contains(id)) return false;
+    FIn.insert(id);
+    return true;
+  }
+  bool Contains(const TFileId& id) const { return id.Known() && FIn.contains(id); }
+  void Leave(const TFileId& id) { FIn.remove(id); }
+  void Clear() { FIn.clear(); }
+
+ private:
+  QSet<TFileId> FIn;
 };
 
 namespace FileSystem {

@@ -103,6 +103,9 @@ bool FillRecord(const QString& name, const struct stat& st, TSearchRec& rec, TDo
   if (!Writable(st)) attr |= FILE_ATTRIBUTE_READONLY;
   rec.Attr = attr;
   rec.WriteTimeNs = Nanos(st.st_mtim);
+  // One more than the device number: a known identity is never all zero.
+  rec.Id.Volume = quint64(st.st_dev) + 1;
+  rec.Id.Index = quint64(st.st_ino);
   rec.Time = memo ? memo->Of(st.st_mtim.tv_sec) : DosTime::FromUnixTime(st.st_mtim.tv_sec);
   return true;
 }

@@ -95,6 +95,8 @@ void TSearchPattern::SearchCheckedShares() {
       if (!Sync(&TSearchPattern::ReadChildCheck)) return;
       if (TreeCheckResult == 0) continue;
       if (!Sync(&TSearchPattern::BuildSharePath)) return;
+      // Identities hold within one share's walk.
+      FTrail.Clear();
       SearchFolder(CurrentSharePath);
       if (Terminated()) return;
     }
@@ -160,12 +162,15 @@ bool TSearchPattern::FlushFound() {
 
 void TSearchPattern::SearchSubfolders(const QString& path, const std::vector<TSearchRec>& listing) {
   // Depth first; hidden and system folders are never entered.
+  for (const TSearchRec& rec : listing)
+    if (rec.Name == QLatin1String(".")) FTrail.Enter(rec.Id);
   for (const TSearchRec& rec : listing) {
     CheckSuspended();
     if (Terminated()) return;
     if ((rec.Attr & (faHidden | faSysFile | faVolumeID)) != 0) continue;
     if (!rec.IsDirectory()) continue;
     if (rec.Name == QLatin1String(".") || rec.Name == QLatin1String("..")) continue;
+    if (!FTrail.Enter(rec.Id)) continue;
     SearchFolder(path + rec.Name + u'\\');
   }
 }

@@ -76,13 +76,17 @@ class TSearchPattern : public TThread {
   // Hands over what is queued; false once a stop was asked.
   bool FlushFound();
   // Enters the subfolders of `path` found in `listing` (a listing of
-  // path + "*.*"), depth first, skipping hidden and system ones.
+  // path + "*.*"), depth first, skipping hidden and system ones and any
+  // folder this share's walk has been in already (a link back up the tree,
+  // or a second link to one folder).
   void SearchSubfolders(const QString& path, const std::vector<TSearchRec>& listing);
   // The folder handed to ShowSearchFolder; the rows of its entries take
   // their computer and path from it.
   QString FFolder;
 
  private:
+  // The folders of the share being walked that the walk has entered.
+  TFolderTrail FTrail;
   std::atomic<int> FHandOver{0};
   // The mask as wildcard rules, when the walk lists whole folders itself.
   std::optional<TWildMask> FMask;

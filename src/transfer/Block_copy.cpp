@@ -1,6 +1,9 @@
 #include "transfer/Block_copy.h"
 
+#include "platform/FileSystem.h"
+#include "platform/FsPath.h"
 #include "platform/WinError.h"
+#include "platform/WinPath.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -54,6 +57,25 @@ bool TRefreshPacer::Due(bool force, int lastSecond) {
     return true;
   }
   return false;
+}
+
+bool StaysInFolder(const QString& name) {
+  return WinPath::IsPlainEntryName(name) && !FsPath::StripName(name).isEmpty();
+}
+
+bool StaysBelow(const QString& relative) {
+  const QString path = WinPath::ExcludeTrailingBackslash(relative);
+  if (path.isEmpty()) return false;
+  for (const QString& part : path.split(QLatin1Char('\\')))
+    if (!StaysInFolder(part)) return false;
+  return true;
+}
+
+bool RemoveLink(const QString& path) {
+  const QString entry = WinPath::ExcludeTrailingBackslash(path);
+  if (!FileSystem::IsSymbolicLink(entry)) return true;
+  // Deleting a link removes the link alone, whatever it points at.
+  return FileSystem::DeleteFile(entry) == NO_ERROR && !FileSystem::IsSymbolicLink(entry);
 }
 
 }  // namespace BlockCopy

@@ -1,6 +1,8 @@
 #pragma once
 // What the copy worker and the task worker share: a file handle that closes
-// itself, the block-by-block copy loop, and the pacing of window refreshes.
+// itself, the block-by-block copy loop, the pacing of window refreshes, and
+// the rules that keep every write inside the destination folder.
+#include <QString>
 #include <cstdint>
 #include <functional>
 
@@ -67,5 +69,20 @@ class TRefreshPacer {
  private:
   std::int64_t FLastNs = -1;
 };
+
+// True when a name stays one entry of its folder once joined to a path: a
+// plain component (WinPath::IsPlainEntryName) that the path rules do not
+// drop ("...", which loses its dots). Names come from other machines.
+bool StaysInFolder(const QString& name);
+// True when every component of a relative path (a\b\name, or a\b\ for a
+// folder) stays in its folder: joined to a folder, it names something below
+// that folder.
+bool StaysBelow(const QString& relative);
+
+// Makes sure the path is not a symbolic link before something is written
+// there: a link (to a file, a folder or nowhere) is removed as an entry of
+// its own, never followed, and what it points at is untouched. False when a
+// link is there and cannot be removed.
+bool RemoveLink(const QString& path);
 
 }  // namespace BlockCopy

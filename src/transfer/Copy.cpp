@@ -18,23 +18,34 @@ namespace {
 bool IsDotEntry(const QString& name) { return name == QLatin1String(".") || name == QLatin1String(".."); }
 
 // Sums one folder tree in whole bytes, files of a folder before its subfolders.
-// Hidden and system folders count too, as the copy takes them along.
-std::int64_t TreeSize(const QString& path) {
+// Hidden and system folders count too, as the copy takes them along. Each
+// folder is counted once however many links lead to it, so links back up
+// the tree cannot make the walk (on the GUI thread) endless.
+std::int64_t TreeSize(const QString& path, TFolderTrail& trail) {
   std::int64_t size = 0;
-  QStringList subfolders;
+  QList<TSearchRec> subfolders;
   TSearchRec rec;
   if (FileSystem::FindFirst(path + QLatin1String("*.*"), faAnyFile, rec) == 0) {
     do {
       if (rec.IsDirectory()) {
-        if (!IsDotEntry(rec.Name)) subfolders.append(rec.Name);
+        if (rec.Name == QLatin1String("."))
+          trail.Enter(rec.Id);
+        else if (!IsDotEntry(rec.Name))
+          subfolders.append(rec);
       } else {
         size += rec.Size;
       }
     } while (FileSystem::FindNext(rec) == 0);
     FileSystem::FindClose(rec);
   }
-  for (const QString& name : subfolders) size += TreeSize(path + name + QLatin1Char('\\'));
+  for (const TSearchRec& sub : subfolders)
+    if (trail.Enter(sub.Id)) size += TreeSize(path + sub.Name + QLatin1Char('\\'), trail);
   return size;
+}
+
+std::int64_t TreeSize(const QString& path) {
+  TFolderTrail trail;
+  return TreeSize(path, trail);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FindFile.h"
 #include "platform/Messages.h"
+#include "platform/WinPath.h"
 #include "transfer/Block_copy.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Copyform.h"
@@ -47,23 +48,46 @@ void TCopyFiles::Execute() {
 
 void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolder) {
   const QString target = FDestination + Subfolder;
-  // A failure to create it shows as its files' create errors.
-  const bool fresh = !DirectoryExists(target) && CreateDir(target) == 0;
+  // Every write stays below the destination, whatever names arrive.
+  if (!BlockCopy::StaysBelow(Subfolder)) {
+    ReportError(TextErrorsCreateFile, target);
+    return;
+  }
 
   // One listing serves both passes: files first, then the subfolders.
   // Hidden and system folders are taken along like hidden files are.
   QStringList files;
-  QStringList folders;
+  QList<TSearchRec> folders;
+  TFileId self;
   TSearchRec rec;
   if (FindFirst(SourceFolder + Subfolder + QLatin1String("*.*"), faAnyFile, rec) == 0) {
     do {
       if (!rec.IsDirectory())
         files.append(rec.Name);
+      else if (rec.Name == QLatin1String("."))
+        self = rec.Id;
       else if (!IsDotEntry(rec.Name))
-        folders.append(rec.Name);
+        folders.append(rec);
     } while (FindNext(rec) == 0);
     FindClose(rec);
   }
+  // A folder this copy is inside already (reached again through a link
+  // back up the tree) is not copied into itself: the walk would not end.
+  if (!FTrail.Enter(self)) return;
+  struct TLeave {
+    TFolderTrail& Trail;
+    TFileId Id;
+    ~TLeave() { Trail.Leave(Id); }
+  } leave{FTrail, self};
+
+  // A link in the destination's place is never followed: the copy would
+  // land wherever it points.
+  if (FileSystem::IsSymbolicLink(WinPath::ExcludeTrailingBackslash(target))) {
+    ReportError(TextErrorsCreateFile, target);
+    return;
+  }
+  // A failure to create it shows as its files' create errors.
+  const bool fresh = !DirectoryExists(target) && CreateDir(target) == 0;
   if (fresh) {
     FFreshFolder = target;
     FFreshNames.clear();
@@ -77,8 +101,9 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
     FFreshNames.clear();
   }
   if (Terminated()) return;
-  for (const QString& name : folders) {
-    CopyFolder(SourceFolder, Subfolder + name + QLatin1Char('\\'));
+  for (const TSearchRec& folder : folders) {
+    if (FTrail.Contains(folder.Id)) continue;
+    CopyFolder(SourceFolder, Subfolder + folder.Name + QLatin1Char('\\'));
     if (Terminated()) return;
   }
 }
@@ -103,10 +128,19 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   FCurrentName = Name;
   FFilePercent = 0;
   UpdateWindow(false);
+  // Every write stays below the destination, whatever names arrive.
+  if (!BlockCopy::StaysBelow(Subfolder + Name)) {
+    ReportError(TextErrorsCreateFile, destination);
+    return;
+  }
 
+  // A link in the destination counts as an existing file; whatever the
+  // answer, it is never written through (below).
+  bool link = false;
+  const bool exists = DestinationExists(FDestination + Subfolder, Name, link);
   int decision = fdCopy;
   FFileExistsDecision = fdCopy;
-  if (DestinationExists(FDestination + Subfolder, Name)) {
+  if (exists) {
     if (FSkipAll) {
       decision = fdSkip;
     } else if (FReplaceAll) {
@@ -136,6 +170,8 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     decision = fdCopy;
   }
   if (decision != fdCopy && decision != fdAppend) return;  // no other answer exists
+  // A link holds nothing of this file to resume: the copy starts afresh.
+  if (link) decision = fdCopy;
   const bool appending = decision == fdAppend;
 
   // The source is opened first, so that a source that cannot be read never
@@ -144,6 +180,11 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   TFileGuard in(FileOpen(source, fmOpenRead));
   if (!in.IsOpen()) {
     ReportError(TextErrorsOpenFile, source);
+    return;
+  }
+  // A link goes as an entry of its own; what it points at stays untouched.
+  if (link && !BlockCopy::RemoveLink(destination)) {
+    ReportError(TextErrorsCreateFile, destination);
     return;
   }
   TFileGuard out(appending ? FileOpen(destination, fmOpenWrite) : FileCreate(destination));
@@ -254,9 +295,11 @@ void TCopyFiles::UpdateWindow(bool Force) {
   }
 }
 
-bool TCopyFiles::DestinationExists(const QString& Folder, const QString& Name) {
+bool TCopyFiles::DestinationExists(const QString& Folder, const QString& Name, bool& Link) {
+  Link = false;
   if (!FFreshFolder.isEmpty() && Folder == FFreshFolder) return FFreshNames.contains(Name.toLower());
-  return FileExists(Folder + Name);
+  Link = IsSymbolicLink(Folder + Name);
+  return Link || FileExists(Folder + Name);
 }
 
 void TCopyFiles::NoteDestination(const QString& Folder, const QString& Name, bool Exists) {

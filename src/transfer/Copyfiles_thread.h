@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/FindFile.h"
 #include "platform/Thread.h"
 #include "transfer/Block_copy.h"
 
@@ -89,13 +90,15 @@ class TCopyFiles : public TThread {
   // passes the pause point. A copy of many small files thus moves at the
   // speed of the disk, not of the screen.
   void UpdateWindow(bool Force);
-  // Whether a file of this name exists in the destination folder. In a
-  // folder this copy has just created, only what the copy itself put there
-  // can exist, so no lookup is needed; NoteDestination records it.
-  bool DestinationExists(const QString& Folder, const QString& Name);
+  // Whether a file of this name exists in the destination folder, and
+  // whether it is a symbolic link (which counts as existing). In a folder
+  // this copy has just created, only what the copy itself put there can
+  // exist, so no lookup is needed; NoteDestination records it.
+  bool DestinationExists(const QString& Folder, const QString& Name, bool& Link);
   void NoteDestination(const QString& Folder, const QString& Name, bool Exists);
 
   BlockCopy::TRefreshPacer FPacer;  // paces the window refreshes
   QString FFreshFolder;        // the folder created by this copy whose files are being copied
   QSet<QString> FFreshNames;   // lower-case names of the files put there so far
+  TFolderTrail FTrail;         // the source folders the walk is inside
 };

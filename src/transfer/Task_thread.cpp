@@ -35,13 +35,7 @@ QList<const TTaskThread*>& LiveWorkers() {
 // name that the path rules would change into another entry ("..", "...",
 // which loses its dots, or one holding a separator, as names on this
 // machine may) is never copied or deleted: it could reach outside the copy.
-bool SafeName(const QString& name) {
-  if (name.isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) ||
-      name.contains(QLatin1Char(':')))
-    return false;
-  const QString stripped = FsPath::StripName(name);
-  return !stripped.isEmpty() && stripped != QLatin1String(".") && stripped != QLatin1String("..");
-}
+bool SafeName(const QString& name) { return BlockCopy::StaysInFolder(name); }
 
 // Names are the same entry when they differ only in letter case or in the
 // trailing dots and blanks that the path rules drop.
@@ -49,14 +43,20 @@ QString NameKey(const QString& name) { return FsPath::StripName(name).toCaseFold
 
 // The entries of a folder (without "." and ".."); true only when the whole
 // folder was listed. A folder that is there but empty counts as listed.
-bool ListEntries(const QString& folder, QList<TSearchRec>& out) {
+// `self`, when given, receives the folder's own identity.
+bool ListEntries(const QString& folder, QList<TSearchRec>& out, TFileId* self = nullptr) {
   out.clear();
+  if (self) *self = TFileId();
   TSearchRec rec;
   const int first = FindFirst(folder + QLatin1String("*.*"), faAnyFile, rec);
   if (first != NO_ERROR) return (first == ERROR_FILE_NOT_FOUND || first == ERROR_NO_MORE_FILES) && DirectoryExists(folder);
   int next = NO_ERROR;
   do {
-    if (rec.Name != QLatin1String(".") && rec.Name != QLatin1String("..")) out.append(rec);
+    if (rec.Name == QLatin1String(".")) {
+      if (self) *self = rec.Id;
+    } else if (rec.Name != QLatin1String("..")) {
+      out.append(rec);
+    }
   } while ((next = FindNext(rec)) == NO_ERROR);
   FindClose(rec);
   return next == ERROR_NO_MORE_FILES;
@@ -137,6 +137,13 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
 
   TFileGuard in(FileOpen(source, fmOpenRead));
   if (!in.IsOpen()) {
+    FFailed = true;
+    return;
+  }
+  // A link in the copy is never written through: it goes as an entry of
+  // its own (what it points at stays untouched) and the copy becomes a
+  // file there.
+  if (!BlockCopy::RemoveLink(destination)) {
     FFailed = true;
     return;
   }
@@ -228,19 +235,41 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
 
 void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfolder) {
   const QString target = FDestination + Subfolder;
+
+  // Pass 1 lists the source first: a folder that this run is inside
+  // already (reached again through a link back up the source tree) is not
+  // mirrored into itself, or the walk would not end.
+  QList<TSearchRec> entries;
+  TFileId self;
+  bool levelSound = ListEntries(SourceFolder + Subfolder, entries, &self);
+  if (!FTrail.Enter(self)) return;
+  struct TLeave {
+    TFolderTrail& Trail;
+    TFileId Id;
+    ~TLeave() { Trail.Leave(Id); }
+  } leave{FTrail, self};
+  if (!levelSound) FFailed = true;
+
+  // A link in the place of this folder of the copy is never followed for
+  // writing or deleting: after a sound listing it goes as an entry of its
+  // own and a folder takes its place; otherwise it stays and nothing is
+  // written there.
+  if (FileSystem::IsSymbolicLink(WinPath::ExcludeTrailingBackslash(target)) &&
+      (!levelSound || !BlockCopy::RemoveLink(target))) {
+    FFailed = true;
+    return;
+  }
   // A failure to create it shows as failed copies of its files.
   if (!DirectoryExists(target)) CreateDir(target);
 
-  // Pass 1: the source's entries; its files are copied.
-  QList<TSearchRec> entries;
-  bool levelSound = ListEntries(SourceFolder + Subfolder, entries);
-  if (!levelSound) FFailed = true;
+  // Pass 1: the source's entries; its files are copied. A subfolder that
+  // leads back up the tree is no part of the copy.
   QSet<QString> names;
   for (const TSearchRec& rec : entries) {
     if (Terminated()) return;
     if (!SafeName(rec.Name)) continue;
     if (rec.IsDirectory()) {
-      names.insert(NameKey(rec.Name) + QLatin1Char('\\'));
+      if (!FTrail.Contains(rec.Id)) names.insert(NameKey(rec.Name) + QLatin1Char('\\'));
       continue;
     }
     names.insert(NameKey(rec.Name));
@@ -253,9 +282,9 @@ void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfold
 
   // Pass 2: what the source no longer has goes from the copy. Only after a
   // complete listing and faultless copies of this folder: an error never
-  // costs a local file. A folder of the copy that is a link to somewhere
-  // else is not cleaned either: its content is not the copy's.
-  if (levelSound && !IsSymbolicLink(WinPath::ExcludeTrailingBackslash(target))) {
+  // costs a local file. Links in the copy go alone (DeleteTree, and
+  // deleting a file link removes the link).
+  if (levelSound) {
     QList<TSearchRec> present;
     ListEntries(target, present);
     for (const TSearchRec& rec : present) {
@@ -274,7 +303,8 @@ void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfold
   // Pass 3: the subfolders, depth first.
   for (const TSearchRec& rec : entries) {
     if (Terminated()) return;
-    if (rec.IsDirectory() && SafeName(rec.Name)) SyncFolder(SourceFolder, Subfolder + rec.Name + QLatin1Char('\\'));
+    if (rec.IsDirectory() && SafeName(rec.Name) && !FTrail.Contains(rec.Id))
+      SyncFolder(SourceFolder, Subfolder + rec.Name + QLatin1Char('\\'));
   }
 }
 

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "platform/FindFile.h"
 #include "platform/Ini.h"
 #include "platform/Thread.h"
 #include "transfer/Block_copy.h"
@@ -84,4 +85,5 @@ class TTaskThread : public TThread {
 
   QString FStatusText;
   BlockCopy::TRefreshPacer FPacer;
+  TFolderTrail FTrail;  // the source folders the mirror walk is inside
 };

@@ -13,6 +13,8 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "app/Main.h"
 #include "app/Main_results.h"
 #include "config/En_language.h"
@@ -321,4 +323,27 @@ TEST_F(ComputerCommands, CopyingAShareNeedsALocalFolder) {
   FormMain->CopyToCompResClick(FormMain->CopyToCompRes);
   EXPECT_EQ(CopyDestination, "");
   EXPECT_EQ(FormMain->FActiveOperations, 0);
+}
+
+TEST_F(ComputerCommands, CopyingAShareWithLinksBackUpItsTreeSizesAndCopiesEachFolderOnce) {
+  // Two links in sub back to sub and one back to the share: followed
+  // unguarded, sizing alone (on the GUI thread) would never end on a real
+  // share; the long names end even an unguarded walk soon at the path limit.
+  const QString sub = Run.Net.LocalPath("\\\\PC1\\DOCS\\sub");
+  const QString name = QString("back-to-a-folder-above-").repeated(4);
+  for (const QString& link : {sub + "/" + name + "1", sub + "/" + name + "2"})
+    ASSERT_EQ(symlink(QFile::encodeName(sub).constData(), QFile::encodeName(link).constData()), 0);
+  ASSERT_EQ(symlink(QFile::encodeName(Run.Net.LocalPath("\\\\PC1\\DOCS")).constData(),
+                    QFile::encodeName(sub + "/" + name + "3").constData()),
+            0);
+  BuildTree();
+  Tree->setCurrentItem(Docs);
+  BrowseTo = Run.Net.LocalFolder("dest");
+  FormMain->CopyToCompResClick(FormMain->CopyToCompRes);
+  ASSERT_NE(FormCopy, nullptr);
+  ASSERT_NE(FormCopy->FCopyThread, nullptr);
+  EXPECT_EQ(FormCopy->FCopyThread->FTotalSize, 10);
+  ASSERT_TRUE(SearchRun::WaitUntil([] { return FormMain->FActiveOperations == 0; }, 20000));
+  EXPECT_TRUE(QFile::exists(WinPath::ToLocal(BrowseTo + "DOCS\\sub\\b.txt")));
+  EXPECT_FALSE(QFile::exists(WinPath::ToLocal(BrowseTo + "DOCS\\sub\\" + name + "1")));
 }

@@ -6,7 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -177,4 +180,43 @@ TEST_F(SearchWalk, UnreachableSharesAddNothingAndTheWalkGoesOn) {
   S->AddShare(pc2, "pub", true);
   Search("*.txt");
   EXPECT_EQ(S->Rows(), QStringList{"PC2|\\pub\\|other|txt|4|-a--"});
+}
+
+namespace {
+
+// A folder of the share that links back to itself twice and to the share
+// once. The link names are long, so that a walk following them unguarded
+// still ends soon at the path limit: a regression fails instead of hanging.
+void AddLoop(TSimNet& n, const QString& share) {
+  n.AddFile(share + "loop\\f.txt", 1, At(2011, 1, 1));
+  n.AddFile(share + "loop\\inner\\g.txt", 2, At(2011, 1, 1));
+  const QString loop = n.LocalPath(share + "loop");
+  for (const char* name : {"/back-to-the-folder-above-through-link-one-back-to-the-folder-above-through-link-one",
+                           "/back-to-the-folder-above-through-link-two-back-to-the-folder-above-through-link-two"})
+    ASSERT_EQ(symlink(QFile::encodeName(loop).constData(), QFile::encodeName(loop + name).constData()), 0);
+  ASSERT_EQ(symlink(QFile::encodeName(n.LocalPath(share)).constData(),
+                    QFile::encodeName(loop + "/inner/back-to-the-share-through-a-link-back-to-the-share-through-a-link-back-to-the-share").constData()),
+            0);
+}
+
+}  // namespace
+
+TEST_F(SearchWalk, LinksBackUpTheTreeAreEnteredOnceAndEachShareIsWalkedWhole) {
+  AddLoop(S->Net, "\\\\PC2\\pub\\");
+  // A second share that is the same folder is still searched as a share of its own.
+  ASSERT_EQ(symlink(QFile::encodeName(S->Net.LocalPath("\\\\PC2\\pub")).constData(),
+                    QFile::encodeName(S->Net.LocalPath("\\\\PC2\\pub") + "2").constData()),
+            0);
+  QTreeWidgetItem* pc2 = S->AddComputer("PC2", true);
+  S->AddShare(pc2, "pub", true);
+  S->AddShare(pc2, "pub2", true);
+  const QStringList once = {"PC2|\\pub\\|other|txt|4|-a--", "PC2|\\pub\\loop\\|f|txt|1|-a--",
+                            "PC2|\\pub\\loop\\inner\\|g|txt|2|-a--"};
+  QStringList twice = once;
+  for (const QString& row : once) twice << QString(row).replace("\\pub\\", "\\pub2\\");
+  Search("*.txt");
+  EXPECT_EQ(S->Rows(), twice);
+  // A mask without wildcards takes the other way through a folder.
+  Search("g.txt");
+  EXPECT_EQ(S->Rows(), QStringList({"PC2|\\pub\\loop\\inner\\|g|txt|2|-a--", "PC2|\\pub2\\loop\\inner\\|g|txt|2|-a--"}));
 }
