@@ -4,6 +4,7 @@
 #include <QSysInfo>
 
 #include "platform/SimNetwork.h"
+#include "platform/SmbNetwork.h"
 #include "platform/WinError.h"
 
 int TEmptyNetwork::ListFolder(const TFsPath&, const TWildMask&, TSearchRec&, QList<TSearchRec>&) {
@@ -37,7 +38,7 @@ std::shared_ptr<TNetBackend>& Slot() {
 
 std::shared_ptr<TNetBackend> FromEnvironment() {
   const QString folder = qEnvironmentVariable("TRAWLIX_NETWORK");
-  if (folder.isEmpty()) return std::make_shared<TEmptyNetwork>();
+  if (folder.isEmpty()) return std::make_shared<TSmbNetwork>();
   return std::make_shared<TSimNetwork>(folder);
 }
 

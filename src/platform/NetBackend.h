@@ -4,8 +4,10 @@
 //
 // One back end is current at a time, chosen at first use from the
 // environment variable TRAWLIX_NETWORK: a folder path selects the simulated
-// network in that folder (SimNetwork.h); unset or empty gives the empty
-// network (no resources; every UNC path fails). Tests switch it with
+// network in that folder (SimNetwork.h); unset or empty gives the real SMB
+// network (SmbNetwork.h), which touches the network only when a call asks.
+// The empty network (no resources; every UNC path fails) is for tests,
+// which switch back ends with
 // UseSimulated / UseEmpty / Use. A back end is immutable once made, so a
 // call in flight keeps the one it started with.
 #include <QList>

@@ -46,6 +46,10 @@ QString ExceptionText(std::exception_ptr error) {
 
 }  // namespace
 
+class TThreadImpl;
+// The worker whose Execute runs on this thread, if any.
+static thread_local TThreadImpl* CurrentWorker = nullptr;
+
 class TThreadImpl : public QThread {
  public:
   explicit TThreadImpl(TThread* owner) : FOwner(owner) {
@@ -92,6 +96,7 @@ class TThreadImpl : public QThread {
 
  protected:
   void run() override {
+    CurrentWorker = this;
     try {
       FOwner->Execute();
     } catch (...) {
@@ -113,6 +118,7 @@ class TThreadImpl : public QThread {
           },
           Qt::BlockingQueuedConnection);
     }
+    CurrentWorker = nullptr;
     FRunEnded = true;
   }
 };
@@ -222,6 +228,8 @@ void TThread::CheckSuspended() {
   QMutexLocker lock(&d->FMutex);
   while (d->FSuspended && !d->FTerminated) d->FWake.wait(&d->FMutex);
 }
+
+bool TThread::CurrentTerminated() { return CurrentWorker && CurrentWorker->FTerminated; }
 
 int TThread::RunningCount() {
   QMutexLocker lock(&TThreadImpl::RegistryMutex());

@@ -64,6 +64,10 @@ class TThread {
   static int ProcessExit(int exitCode);
   // Workers started and not yet ended.
   static int RunningCount();
+  // True when the calling thread is a worker that has been asked to stop:
+  // lets code below the worker (a network call) give up early. False on
+  // any other thread.
+  static bool CurrentTerminated();
 
  protected:
   virtual void Execute() = 0;

@@ -20,6 +20,7 @@
 #include "platform/NetApi.h"
 #include "platform/NetBackend.h"
 #include "platform/SimNetwork.h"
+#include "platform/SmbNetwork.h"
 
 using namespace NetApi;
 
@@ -279,7 +280,7 @@ TEST(SimNetwork, TheEnvironmentChoosesTheBackEnd) {
   net.AddServer("WORK", "PC1");
   const QByteArray saved = qgetenv("TRAWLIX_NETWORK");
   qunsetenv("TRAWLIX_NETWORK");
-  EXPECT_NE(dynamic_cast<TEmptyNetwork*>(NetBackend::FromEnvironment().get()), nullptr);
+  EXPECT_NE(dynamic_cast<TSmbNetwork*>(NetBackend::FromEnvironment().get()), nullptr);
   qputenv("TRAWLIX_NETWORK", QFile::encodeName(net.Root()));
   const auto chosen = NetBackend::FromEnvironment();
   ASSERT_NE(dynamic_cast<TSimNetwork*>(chosen.get()), nullptr);

@@ -1,0 +1,546 @@
+#include "platform/SmbLibrary.h"
+
+#include <QHash>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "platform/FileAttr.h"
+#include "platform/Thread.h"
+
+// Samba's headers last: netapi.h defines Windows error names as macros,
+// needs the fixed-width types first, and lacks the level-100 workstation
+// record. Nothing below uses this layer's error names.
+#include <stdint.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/types.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <libsmbclient.h>
+#include <netapi.h>
+
+// The record NetWkstaGetInfo fills at level 100 (from libnetapi's IDL).
+struct WKSTA_INFO_100 {
+  uint32_t wki100_platform_id;
+  const char* wki100_computername;
+  const char* wki100_langroup;
+  uint32_t wki100_ver_major;
+  uint32_t wki100_ver_minor;
+};
+
+namespace {
+
+// ------------------------------------------------------------ library state
+// Touched only on the library's thread.
+
+struct TState {
+  bool Tried = false;
+  SMBCCTX* Ctx = nullptr;
+  libnetapi_ctx* Net = nullptr;
+  QByteArray DefaultWorkgroup = "WORKGROUP";
+  TSmbCredential Current;  // what the authentication callback hands out
+  QHash<qint64, SMBCFILE*> Files;
+  QHash<qint64, qint64> FilePos;  // where each file's next read starts
+  qint64 NextHandle = 1;
+};
+
+TState& S() {
+  static TState* s = new TState;  // never destroyed: the context outlives every call
+  return *s;
+}
+
+void Copy(const QString& text, char* out, int size) {
+  if (!out || size <= 0) return;
+  const QByteArray b = text.toUtf8();
+  const int n = qMin(int(b.size()), size - 1);
+  std::memcpy(out, b.constData(), size_t(n));
+  out[n] = '\0';
+}
+
+// Never asks anyone: hands out the credentials of the attempt under way.
+void Authenticate(SMBCCTX*, const char*, const char*, char* wg, int wglen, char* un, int unlen, char* pw,
+                  int pwlen) {
+  const TSmbCredential& c = S().Current;
+  if (!c.Domain.isEmpty()) Copy(c.Domain, wg, wglen);
+  Copy(c.User, un, unlen);
+  Copy(c.Password, pw, pwlen);
+}
+
+bool Init() {
+  TState& s = S();
+  if (s.Tried) return s.Ctx != nullptr;
+  s.Tried = true;
+  // libnetapi first: it loads the Samba configuration the context then
+  // shares. A password is always set, or it would prompt on the terminal.
+  if (libnetapi_init(&s.Net) == 0 && s.Net) {
+    libnetapi_set_debuglevel(s.Net, "0");
+    libnetapi_set_username(s.Net, "");
+    libnetapi_set_password(s.Net, "");
+  } else {
+    s.Net = nullptr;
+  }
+  SMBCCTX* ctx = smbc_new_context();
+  if (!ctx) return false;
+  smbc_setDebug(ctx, 0);
+  smbc_setFunctionAuthDataWithContext(ctx, Authenticate);
+  smbc_setOptionUseKerberos(ctx, 1);
+  smbc_setOptionFallbackAfterKerberos(ctx, 1);
+  smbc_setOptionUseCCache(ctx, 1);
+  smbc_setTimeout(ctx, 5000);
+  if (!smbc_init_context(ctx)) {
+    smbc_free_context(ctx, 0);
+    return false;
+  }
+  if (const char* wg = smbc_getWorkgroup(ctx); wg && *wg) s.DefaultWorkgroup = wg;
+  s.Ctx = ctx;
+  return true;
+}
+
+// Makes `c` the credentials of the calls that follow. The user name is the
+// context's, so the library keeps one cached connection per user and a
+// new attempt never reuses the connection of the one before. Kerberos is
+// tried only without a password (a ticket the user has); with a password
+// it would first look for a domain controller.
+void UseCredential(const TSmbCredential& c) {
+  TState& s = S();
+  s.Current = c;
+  const QByteArray user = c.User.toUtf8();
+  const QByteArray wg = c.Domain.isEmpty() ? s.DefaultWorkgroup : c.Domain.toUtf8();
+  smbc_setUser(s.Ctx, user.constData());
+  smbc_setWorkgroup(s.Ctx, wg.constData());
+  smbc_setOptionUseKerberos(s.Ctx, c.User.isEmpty());
+  if (s.Net) {
+    libnetapi_set_username(s.Net, user.constData());
+    libnetapi_set_password(s.Net, c.Password.toUtf8().constData());
+    libnetapi_set_workgroup(s.Net, wg.constData());
+  }
+}
+
+// Runs `call` (errno result); a library that reports EINVAL because of the
+// user's ticket cache is asked once more without it.
+template <class F>
+int WithCCacheRetry(F call) {
+  int err = call();
+  if (err == EINVAL && S().Current.User.isEmpty()) {
+    smbc_setOptionUseCCache(S().Ctx, 0);
+    err = call();
+    smbc_setOptionUseCCache(S().Ctx, 1);
+  }
+  return err;
+}
+
+qint64 Ns(const timespec& t) { return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+
+int AttrsFromMode(const struct stat& st) {
+  // The library codes the DOS bits into the mode: write permission for
+  // "not read-only", and for files the execute bits of user, group and
+  // others for archive, system and hidden (folders have them all set).
+  int a = 0;
+  if (!(st.st_mode & S_IWUSR)) a |= FILE_ATTRIBUTE_READONLY;
+  if (S_ISDIR(st.st_mode)) return a | FILE_ATTRIBUTE_DIRECTORY;
+  if (st.st_mode & S_IXUSR) a |= FILE_ATTRIBUTE_ARCHIVE;
+  if (st.st_mode & S_IXGRP) a |= FILE_ATTRIBUTE_SYSTEM;
+  if (st.st_mode & S_IXOTH) a |= FILE_ATTRIBUTE_HIDDEN;
+  return a;
+}
+
+QString Text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+
+}  // namespace
+
+// ------------------------------------------------------------ the library's thread
+
+struct TSmbLibrary::TQueue {
+  struct TTask {
+    std::function<void()> Job;
+    bool Done = false;
+    bool Dropped = false;  // its worker gave up before it began
+  };
+  std::mutex Mutex;
+  std::condition_variable Wake;      // a task arrived
+  std::condition_variable Finished;  // a task ended
+  std::deque<std::shared_ptr<TTask>> Tasks;
+
+  void Loop() {
+    for (;;) {
+      std::shared_ptr<TTask> task;
+      {
+        std::unique_lock lock(Mutex);
+        Wake.wait(lock, [this] { return !Tasks.empty(); });
+        task = Tasks.front();
+        Tasks.pop_front();
+        if (task->Dropped) continue;
+      }
+      task->Job();
+      {
+        std::lock_guard lock(Mutex);
+        task->Done = true;
+      }
+      Finished.notify_all();
+    }
+  }
+};
+
+TSmbLibrary::TSmbLibrary() : FQueue(std::make_shared<TQueue>()) {
+  // The thread is never joined: it lives as long as the process, as the
+  // context does.
+  std::thread([q = FQueue] { q->Loop(); }).detach();
+}
+
+TSmbLibrary& TSmbLibrary::Get() {
+  static TSmbLibrary* library = new TSmbLibrary;
+  return *library;
+}
+
+bool TSmbLibrary::Stopped() { return TThread::CurrentTerminated(); }
+
+bool TSmbLibrary::Run(std::function<void()> job) {
+  if (Stopped()) return false;
+  auto task = std::make_shared<TQueue::TTask>();
+  task->Job = std::move(job);
+  std::unique_lock lock(FQueue->Mutex);
+  FQueue->Tasks.push_back(task);
+  FQueue->Wake.notify_one();
+  while (!task->Done) {
+    FQueue->Finished.wait_for(lock, std::chrono::milliseconds(50));
+    if (!task->Done && Stopped()) {
+      task->Dropped = true;
+      return false;
+    }
+  }
+  return true;
+}
+
+void TSmbLibrary::Post(std::function<void()> job) {
+  auto task = std::make_shared<TQueue::TTask>();
+  task->Job = std::move(job);
+  std::lock_guard lock(FQueue->Mutex);
+  FQueue->Tasks.push_back(task);
+  FQueue->Wake.notify_one();
+}
+
+// ------------------------------------------------------------ calls
+// Each job owns what it fills (a shared state), since an abandoned job may
+// still run after its caller has gone.
+
+int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out) {
+  struct TOut {
+    int Err = EINVAL;
+    QList<TSmbEntry> Entries;
+  };
+  auto o = std::make_shared<TOut>();
+  if (!Run([o, url, c] {
+        if (!Init()) return;
+        UseCredential(c);
+        o->Err = WithCCacheRetry([&] {
+          SMBCCTX* ctx = S().Ctx;
+          errno = 0;
+          SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
+          if (!dir) return errno ? errno : EIO;
+          o->Entries.clear();
+          struct stat st;
+          while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st)) {
+            TSmbEntry e;
+            e.Name = Text(info->name);
+            e.ShortName = Text(info->short_name);
+            e.Attrs = info->attrs;
+            e.Size = qint64(info->size);
+            e.WriteTimeNs = Ns(info->mtime_ts);
+            o->Entries.append(e);
+          }
+          // The library fetched the whole listing at opendir: what errno
+          // holds at its end is no failure.
+          smbc_getFunctionClosedir(ctx)(ctx, dir);
+          return 0;
+        });
+      }))
+    return Abandoned;
+  out = o->Entries;
+  return o->Err;
+}
+
+int TSmbLibrary::Stat(const QByteArray& url, const TSmbCredential& c, TSmbEntry& out) {
+  struct TOut {
+    int Err = EINVAL;
+    TSmbEntry Entry;
+  };
+  auto o = std::make_shared<TOut>();
+  if (!Run([o, url, c] {
+        if (!Init()) return;
+        UseCredential(c);
+        o->Err = WithCCacheRetry([&] {
+          struct stat st;
+          std::memset(&st, 0, sizeof st);
+          errno = 0;
+          if (smbc_getFunctionStat(S().Ctx)(S().Ctx, url.constData(), &st) != 0) return errno ? errno : EIO;
+          o->Entry.Attrs = AttrsFromMode(st);
+          o->Entry.Size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
+          o->Entry.WriteTimeNs = Ns(st.st_mtim);
+          return 0;
+        });
+      }))
+    return Abandoned;
+  out = o->Entry;
+  return o->Err;
+}
+
+int TSmbLibrary::FreeSpace(const QByteArray& url, const TSmbCredential& c, qint64& bytes) {
+  struct TOut {
+    int Err = EINVAL;
+    qint64 Bytes = -1;
+  };
+  auto o = std::make_shared<TOut>();
+  if (!Run([o, url, c] {
+        if (!Init()) return;
+        UseCredential(c);
+        o->Err = WithCCacheRetry([&] {
+          struct statvfs st;
+          std::memset(&st, 0, sizeof st);
+          errno = 0;
+          if (smbc_getFunctionStatVFS(S().Ctx)(S().Ctx, const_cast<char*>(url.constData()), &st) != 0)
+            return errno ? errno : EIO;
+          // The library puts the sectors per unit into f_frsize (0 meaning 1).
+          o->Bytes = qint64(st.f_bsize) * qint64(st.f_frsize ? st.f_frsize : 1) * qint64(st.f_bavail);
+          return 0;
+        });
+      }))
+    return Abandoned;
+  bytes = o->Bytes;
+  return o->Err;
+}
+
+int TSmbLibrary::Shares(const QByteArray& serverUrl, const TSmbCredential& c, QList<TSmbShare>& out) {
+  struct TOut {
+    int Err = EINVAL;
+    QList<TSmbShare> Shares;
+  };
+  auto o = std::make_shared<TOut>();
+  if (!Run([o, serverUrl, c] {
+        if (!Init()) return;
+        UseCredential(c);
+        o->Err = WithCCacheRetry([&] {
+          SMBCCTX* ctx = S().Ctx;
+          errno = 0;
+          SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, serverUrl.constData());
+          if (!dir) return errno ? errno : EIO;
+          o->Shares.clear();
+          while (const smbc_dirent* d = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
+            TSmbShare s;
+            s.Name = Text(d->name);
+            s.Type = d->smbc_type;
+            s.Comment = Text(d->comment);
+            o->Shares.append(s);
+          }
+          smbc_getFunctionClosedir(ctx)(ctx, dir);
+          return 0;
+        });
+      }))
+    return Abandoned;
+  out = o->Shares;
+  return o->Err;
+}
+
+int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size,
+                      qint64& writeTimeNs) {
+  struct TOut {
+    int Err = EINVAL;
+    qint64 Handle = 0, Size = 0, Time = 0;
+  };
+  auto o = std::make_shared<TOut>();
+  auto task = [o, url, c] {
+    if (!Init()) return;
+    UseCredential(c);
+    SMBCFILE* f = nullptr;
+    o->Err = WithCCacheRetry([&] {
+      errno = 0;
+      f = smbc_getFunctionOpen(S().Ctx)(S().Ctx, url.constData(), O_RDONLY, 0);
+      return f ? 0 : (errno ? errno : EIO);
+    });
+    if (!f) return;
+    struct stat st;
+    std::memset(&st, 0, sizeof st);
+    errno = 0;
+    if (smbc_getFunctionFstat(S().Ctx)(S().Ctx, f, &st) != 0) {
+      o->Err = errno ? errno : EIO;
+      smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
+      return;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      o->Err = EISDIR;
+      smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
+      return;
+    }
+    o->Handle = S().NextHandle++;
+    o->Size = qint64(st.st_size);
+    o->Time = Ns(st.st_mtim);
+    S().Files.insert(o->Handle, f);
+    S().FilePos.insert(o->Handle, 0);
+  };
+  if (!Run(task)) {
+    // The file may open after its worker has gone: close it then.
+    Post([o] {
+      if (o->Handle) {
+        if (SMBCFILE* f = S().Files.take(o->Handle)) smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
+        S().FilePos.remove(o->Handle);
+      }
+    });
+    return Abandoned;
+  }
+  handle = o->Handle;
+  size = o->Size;
+  writeTimeNs = o->Time;
+  return o->Err;
+}
+
+int TSmbLibrary::ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err) {
+  struct TOut {
+    int Err = EBADF;
+    QByteArray Data;
+  };
+  auto o = std::make_shared<TOut>();
+  if (!Run([o, handle, offset, count] {
+        SMBCFILE* f = S().Files.value(handle);
+        if (!f) return;
+        SMBCCTX* ctx = S().Ctx;
+        if (S().FilePos.value(handle, -1) != offset) {
+          errno = 0;
+          if (smbc_getFunctionLseek(ctx)(ctx, f, off_t(offset), SEEK_SET) < 0) {
+            o->Err = errno ? errno : EIO;
+            S().FilePos.insert(handle, -1);
+            return;
+          }
+        }
+        o->Data.resize(count);
+        qint64 done = 0;
+        while (done < count) {  // one call normally does it; a short one is asked again
+          errno = 0;
+          const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, o->Data.data() + done, size_t(count - done));
+          if (n < 0) {
+            o->Err = errno ? errno : EIO;
+            S().FilePos.insert(handle, -1);
+            return;
+          }
+          if (n == 0) break;
+          done += n;
+        }
+        o->Data.truncate(int(done));
+        S().FilePos.insert(handle, offset + done);
+        o->Err = 0;
+      })) {
+    err = Abandoned;
+    return -1;
+  }
+  err = o->Err;
+  if (o->Err) return -1;
+  std::memcpy(buffer, o->Data.constData(), size_t(o->Data.size()));
+  return int(o->Data.size());
+}
+
+void TSmbLibrary::Close(qint64 handle) {
+  Post([handle] {
+    if (SMBCFILE* f = S().Files.take(handle)) smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
+    S().FilePos.remove(handle);
+  });
+}
+
+int TSmbLibrary::ServerInfo(const QString& host, const TSmbCredential& c, NetApi::SERVER_INFO_101& out) {
+  struct TOut {
+    unsigned Status = 1003;
+    NetApi::SERVER_INFO_101 Info;
+  };
+  auto o = std::make_shared<TOut>();
+  const QByteArray h = host.toUtf8();
+  if (!Run([o, h, c] {
+        if (!Init() || !S().Net) return;
+        UseCredential(c);
+        uint8_t* buf = nullptr;
+        o->Status = NetServerGetInfo(h.constData(), 101, &buf);
+        if (o->Status == 0 && buf) {
+          const auto* i = reinterpret_cast<const ::SERVER_INFO_101*>(buf);
+          o->Info.sv101_platform_id = int(i->sv101_platform_id);
+          o->Info.sv101_name = Text(i->sv101_name);
+          o->Info.sv101_version_major = int(i->sv101_version_major);
+          o->Info.sv101_version_minor = int(i->sv101_version_minor);
+          o->Info.sv101_type = i->sv101_type;
+          o->Info.sv101_comment = i->sv101_comment ? Text(i->sv101_comment) : QLatin1String("");
+        } else if (o->Status == 0) {
+          o->Status = 1003;
+        }
+        if (buf) NetApiBufferFree(buf);
+      }))
+    return Abandoned;
+  out = o->Info;
+  return int(o->Status);
+}
+
+int TSmbLibrary::TimeOfDay(const QString& host, const TSmbCredential& c, NetApi::TIME_OF_DAY_INFO& out) {
+  struct TOut {
+    unsigned Status = 1003;
+    NetApi::TIME_OF_DAY_INFO Info;
+  };
+  auto o = std::make_shared<TOut>();
+  const QByteArray h = host.toUtf8();
+  if (!Run([o, h, c] {
+        if (!Init() || !S().Net) return;
+        UseCredential(c);
+        uint8_t* buf = nullptr;
+        o->Status = NetRemoteTOD(h.constData(), &buf);
+        if (o->Status == 0 && buf) {
+          const auto* t = reinterpret_cast<const ::TIME_OF_DAY_INFO*>(buf);
+          NetApi::TIME_OF_DAY_INFO& i = o->Info;
+          i.tod_elapsedt = t->tod_elapsedt;
+          i.tod_msecs = t->tod_msecs;
+          i.tod_hours = int(t->tod_hours);
+          i.tod_mins = int(t->tod_mins);
+          i.tod_secs = int(t->tod_secs);
+          i.tod_hunds = int(t->tod_hunds);
+          i.tod_timezone = t->tod_timezone;
+          i.tod_tinterval = int(t->tod_tinterval);
+          i.tod_day = int(t->tod_day);
+          i.tod_month = int(t->tod_month);
+          i.tod_year = int(t->tod_year);
+          i.tod_weekday = int(t->tod_weekday);
+        } else if (o->Status == 0) {
+          o->Status = 1003;
+        }
+        if (buf) NetApiBufferFree(buf);
+      }))
+    return Abandoned;
+  out = o->Info;
+  return int(o->Status);
+}
+
+int TSmbLibrary::WorkstationGroup(const QString& host, const TSmbCredential& c, QString& group) {
+  struct TOut {
+    unsigned Status = 1003;
+    QString Group;
+  };
+  auto o = std::make_shared<TOut>();
+  const QByteArray h = host.toUtf8();
+  if (!Run([o, h, c] {
+        if (!Init() || !S().Net) return;
+        UseCredential(c);
+        uint8_t* buf = nullptr;
+        o->Status = NetWkstaGetInfo(h.constData(), 100, &buf);
+        if (o->Status == 0 && buf) o->Group = Text(reinterpret_cast<const WKSTA_INFO_100*>(buf)->wki100_langroup);
+        if (buf) NetApiBufferFree(buf);
+      }))
+    return Abandoned;
+  group = o->Group;
+  return o->Group.isEmpty() && o->Status == 0 ? 1003 : int(o->Status);
+}
+
+QString TSmbLibrary::LocalWorkgroup() {
+  auto o = std::make_shared<QString>(QStringLiteral("WORKGROUP"));
+  if (!Run([o] {
+        if (Init()) *o = QString::fromUtf8(S().DefaultWorkgroup);
+      }))
+    return QStringLiteral("WORKGROUP");
+  return *o;
+}

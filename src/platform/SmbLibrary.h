@@ -1,0 +1,77 @@
+#pragma once
+// The one place that calls Samba's client libraries (libsmbclient for
+// shares and files, libnetapi for server information).
+//
+// This library version breaks when two threads use it, even with a
+// context each, so every call runs on one thread of this class, in turn,
+// with one context made once and never freed; libnetapi is set up once,
+// before that context. A worker's call waits for its turn and its result
+// while watching its stop request (TThread::CurrentTerminated): once asked
+// to stop it gives up (result Abandoned), and the call, if it has begun,
+// finishes on the library's thread with nobody to see its result.
+// Nothing is set up before the first call.
+//
+// Results are errno values of libsmbclient (0 on success) or libnetapi
+// status codes; SmbErrors.h maps them to Windows codes.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "platform/NetApi.h"
+#include "platform/SmbCredentials.h"
+
+struct TSmbEntry {
+  QString Name;
+  QString ShortName;  // the server's 8.3 alias; empty when it gives none
+  int Attrs = 0;      // DOS attribute bits as the server keeps them
+  qint64 Size = 0;
+  qint64 WriteTimeNs = 0;  // ns since 1970 UTC
+};
+
+struct TSmbShare {
+  QString Name;
+  unsigned Type = 0;  // 3 disk, 4 printer, 5 comms, 6 IPC (libsmbclient's numbers)
+  QString Comment;
+};
+
+class TSmbLibrary {
+ public:
+  static constexpr int Abandoned = -1;  // the calling worker was asked to stop
+
+  static TSmbLibrary& Get();
+
+  // A folder's entries with "." (the folder itself) and "..", as listed.
+  int ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out);
+  // One entry (its name is left empty): attributes from the mode bits the
+  // library derives from them; for folders only read-only is known.
+  int Stat(const QByteArray& url, const TSmbCredential& c, TSmbEntry& out);
+  int FreeSpace(const QByteArray& url, const TSmbCredential& c, qint64& bytes);
+  int Shares(const QByteArray& serverUrl, const TSmbCredential& c, QList<TSmbShare>& out);
+
+  // Files opened for reading, known by a number.
+  int Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size, qint64& writeTimeNs);
+  // Bytes read at `offset` (fewer only at the end), or -1 with `err` set.
+  int ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err);
+  // Closes without waiting.
+  void Close(qint64 handle);
+
+  // libnetapi, by address or name.
+  int ServerInfo(const QString& host, const TSmbCredential& c, NetApi::SERVER_INFO_101& out);
+  int TimeOfDay(const QString& host, const TSmbCredential& c, NetApi::TIME_OF_DAY_INFO& out);
+  int WorkstationGroup(const QString& host, const TSmbCredential& c, QString& group);
+  // The workgroup of this machine's Samba configuration ("WORKGROUP").
+  QString LocalWorkgroup();
+
+  // True when the calling thread is a worker asked to stop.
+  static bool Stopped();
+
+ private:
+  TSmbLibrary();
+  struct TQueue;
+  // Runs `job` on the library's thread; false when abandoned.
+  bool Run(std::function<void()> job);
+  void Post(std::function<void()> job);
+  std::shared_ptr<TQueue> FQueue;
+};

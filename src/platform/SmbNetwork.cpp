@@ -1,0 +1,349 @@
+#include "platform/SmbNetwork.h"
+
+#include <QElapsedTimer>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "platform/SmbCredentials.h"
+#include "platform/SmbErrors.h"
+#include "platform/SmbLibrary.h"
+#include "platform/SmbProbe.h"
+#include "platform/SmbReadAhead.h"
+#include "platform/SmbTree.h"
+#include "platform/SmbUrl.h"
+#include "platform/WinError.h"
+#include "platform/WinPath.h"
+
+using namespace NetApi;
+using SmbErrors::TLevel;
+
+namespace {
+
+constexpr int DiscoveryBudgetMs = 2500;
+constexpr int LookupMs = 700;
+
+std::function<bool()> StopTest() {
+  return [] { return TSmbLibrary::Stopped(); };
+}
+
+QString Bare(const QString& name) {
+  QString n = name;
+  while (n.startsWith(u'\\')) n.remove(0, 1);
+  return n;
+}
+
+QString Dotted(const std::array<quint8, 4>& a) {
+  return QStringLiteral("%1.%2.%3.%4").arg(a[0]).arg(a[1]).arg(a[2]).arg(a[3]);
+}
+
+bool ParseDotted(const QString& text, std::array<quint8, 4>& a) {
+  in_addr in{};
+  if (inet_pton(AF_INET, text.toLatin1().constData(), &in) != 1) return false;
+  std::memcpy(a.data(), &in.s_addr, 4);
+  return true;
+}
+
+// getaddrinfo for IPv4, given at most `ms`: a resolver without an answer
+// can take many seconds, so the lookup runs beside the caller and is left
+// to finish on its own when too slow.
+QString LookUp(const QString& name, int ms) {
+  struct TShared {
+    std::mutex M;
+    std::condition_variable Done;
+    bool Finished = false;
+    QString Address;
+  };
+  auto shared = std::make_shared<TShared>();
+  const QByteArray n = name.toUtf8();
+  std::thread([shared, n] {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* res = nullptr;
+    QString address;
+    if (getaddrinfo(n.constData(), nullptr, &hints, &res) == 0 && res) {
+      char text[INET_ADDRSTRLEN] = {};
+      inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr, text, sizeof text);
+      address = QString::fromLatin1(text);
+      freeaddrinfo(res);
+    }
+    std::lock_guard lock(shared->M);
+    shared->Address = address;
+    shared->Finished = true;
+    shared->Done.notify_all();
+  }).detach();
+  std::unique_lock lock(shared->M);
+  QElapsedTimer clock;
+  clock.start();
+  while (!shared->Finished && clock.elapsed() < ms && !TSmbLibrary::Stopped())
+    shared->Done.wait_for(lock, std::chrono::milliseconds(50));
+  return shared->Finished ? shared->Address : QString();
+}
+
+int Abandoned() { return ERROR_BAD_NETPATH; }
+
+// A file of a share as the read-ahead buffer reads it.
+class TLibraryFile : public TSmbFileSource {
+ public:
+  TLibraryFile(qint64 handle, qint64 size, qint64 writeTimeNs) : FHandle(handle), FSize(size), FTime(writeTimeNs) {}
+  ~TLibraryFile() override { TSmbLibrary::Get().Close(FHandle); }
+  int ReadAt(qint64 offset, char* buffer, int count) override {
+    int err = 0;
+    return TSmbLibrary::Get().ReadAt(FHandle, offset, buffer, count, err);
+  }
+  qint64 Size() override { return FSize; }
+  bool WriteTime(qint64& ns) override {
+    ns = FTime;
+    return true;
+  }
+
+ private:
+  qint64 FHandle, FSize, FTime;
+};
+
+}  // namespace
+
+TSmbNetwork::TSmbNetwork() = default;
+
+QString TSmbNetwork::Address(const QString& server) {
+  const QString key = Bare(server).toUpper();
+  if (key.isEmpty()) return {};
+  {
+    QMutexLocker lock(&FMutex);
+    if (auto it = FSeen.constFind(key); it != FSeen.constEnd()) return *it;
+    if (auto it = FLookedUp.constFind(key); it != FLookedUp.constEnd()) return *it;
+  }
+  const QString name = Bare(server);
+  std::array<quint8, 4> a{};
+  QString found;
+  if (ParseDotted(name, a)) found = Dotted(a);
+  if (found.isEmpty()) found = LookUp(name, LookupMs);
+  if (found.isEmpty() && !name.contains(u'.')) found = LookUp(name + QLatin1String(".local"), LookupMs);
+  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = Dotted(a);
+  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = Dotted(a);
+  if (TSmbLibrary::Stopped()) return found;  // an interrupted lookup proves nothing
+  QMutexLocker lock(&FMutex);
+  FLookedUp.insert(key, found);
+  return found;
+}
+
+QString TSmbNetwork::UrlHost(const QString& server) {
+  const QString address = Address(server);
+  return address.isEmpty() ? Bare(server) : address;
+}
+
+int TSmbNetwork::WithServer(const QString& server, QString& host,
+                            const std::function<int(const QString& host, const TSmbCredential&)>& attempt) {
+  host = UrlHost(server);
+  if (!SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
+  if (TSmbLibrary::Stopped()) return Abandoned();
+  const QString key = Bare(server).toUpper();
+  int remembered = 0;
+  {
+    QMutexLocker lock(&FMutex);
+    remembered = FCredential.value(key, 0);
+  }
+  const int before = remembered;
+  const int e = SmbCredentials::TryInOrder(
+      key, SmbCredentials::System(), remembered, [&](const TSmbCredential& c) { return attempt(host, c); },
+      StopTest());
+  if (e == NO_ERROR && remembered != before) {
+    QMutexLocker lock(&FMutex);
+    FCredential.insert(key, remembered);
+  }
+  return e;
+}
+
+// ------------------------------------------------------------ files
+
+int TSmbNetwork::ListFolder(const TFsPath& folder, const TWildMask& mask, TSearchRec& self, QList<TSearchRec>& out) {
+  if (!folder.Unc) return ERROR_BAD_NETPATH;
+  QList<TSmbEntry> entries;
+  QString host;
+  const int e = WithServer(folder.Server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().ListDir(SmbUrl::Build(h, folder.Share, folder.Parts), c, entries);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromErrno(r, folder.Parts.isEmpty() ? TLevel::Share : TLevel::Below, true);
+  });
+  if (e) return e;
+  SmbTree::Listing(entries, mask, self, out);
+  return NO_ERROR;
+}
+
+int TSmbNetwork::Stat(const TFsPath& path, TSearchRec& out) {
+  if (!path.Unc) return ERROR_BAD_NETPATH;
+  TSmbEntry entry;
+  QString host;
+  const int e = WithServer(path.Server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().Stat(SmbUrl::Build(h, path.Share, path.Parts), c, entry);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromErrno(r, path.Parts.isEmpty() ? TLevel::Share : TLevel::Below);
+  });
+  if (e) return e;
+  entry.Name = path.Parts.isEmpty() ? path.Share : path.Parts.last();
+  if (!WinPath::IsPlainEntryName(entry.Name)) return ERROR_FILE_NOT_FOUND;
+  QList<TSearchRec> one;
+  TSearchRec self;
+  SmbTree::Listing({entry}, TWildMask(QStringLiteral("*")), self, one);
+  if (one.isEmpty()) return ERROR_FILE_NOT_FOUND;
+  out = one.first();
+  return NO_ERROR;
+}
+
+int TSmbNetwork::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFileObject>& out) {
+  if (!path.Unc) return ERROR_BAD_NETPATH;
+  if (mode != TOpenMode::Read) return ERROR_ACCESS_DENIED;  // the program never writes to a share
+  if (path.Parts.isEmpty()) return ERROR_ACCESS_DENIED;
+  qint64 handle = 0, size = 0, time = 0;
+  QString host;
+  const int e = WithServer(path.Server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().Open(SmbUrl::Build(h, path.Share, path.Parts), c, handle, size, time);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromErrno(r, TLevel::Below);
+  });
+  if (e) return e;
+  out = std::make_unique<TSmbReadAheadFile>(std::make_unique<TLibraryFile>(handle, size, time));
+  return NO_ERROR;
+}
+
+int TSmbNetwork::CreateDir(const TFsPath&) { return ERROR_ACCESS_DENIED; }
+int TSmbNetwork::RemoveDir(const TFsPath&) { return ERROR_ACCESS_DENIED; }
+int TSmbNetwork::DeleteFile(const TFsPath&) { return ERROR_ACCESS_DENIED; }
+
+qint64 TSmbNetwork::DiskFree(const TFsPath& path) {
+  if (!path.Unc) return -1;
+  qint64 bytes = -1;
+  QString host;
+  const int e = WithServer(path.Server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().FreeSpace(SmbUrl::Build(h, path.Share, path.Parts), c, bytes);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromErrno(r, TLevel::Below, true);
+  });
+  return e == NO_ERROR ? bytes : -1;
+}
+
+// ------------------------------------------------------------ enumeration
+
+int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
+  SmbProbe::Forget();
+  {
+    QMutexLocker lock(&FMutex);
+    FLookedUp.clear();
+  }
+  QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest());
+  if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
+  QHash<QString, QString> seen;
+  for (const TFoundServer& s : found)
+    if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), Dotted(s.Addresses.first()));
+  {
+    QMutexLocker lock(&FMutex);
+    FSeen = seen;
+  }
+  // Servers without a workgroup, or with a DNS domain, are asked for their
+  // own workgroup or NetBIOS domain name; else they join ours.
+  QString local;
+  for (TFoundServer& s : found) {
+    if (!s.Group.isEmpty() && !s.GroupIsDomain) continue;
+    if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
+    QString group;
+    QString host;
+    const int e = WithServer(s.Name, host, [&](const QString& h, const TSmbCredential& c) {
+      const int r = TSmbLibrary::Get().WorkstationGroup(h, c, group);
+      if (r == TSmbLibrary::Abandoned) return Abandoned();
+      return r == 0 ? NO_ERROR : ERROR_ACCESS_DENIED;  // libnetapi cannot tell refusal from absence
+    });
+    if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
+      s.Group = group.toUpper();
+      s.GroupIsDomain = false;
+    } else if (s.Group.isEmpty()) {
+      if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
+      s.Group = local;
+    }
+  }
+  if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
+  {
+    QMutexLocker lock(&FMutex);
+    FServers = found;
+  }
+  out = SmbTree::GroupRecords(found);
+  return NO_ERROR;
+}
+
+int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
+  out.clear();
+  if (!parent) {
+    out.append(SmbTree::ProviderRecord());
+    return NO_ERROR;
+  }
+  if (!(parent->dwUsage & RESOURCEUSAGE_CONTAINER)) return ERROR_NOT_CONTAINER;
+  const QString remote = parent->lpRemoteName;
+  if (parent->dwDisplayType == RESOURCEDISPLAYTYPE_NETWORK || remote == QLatin1String(SmbTree::ProviderName))
+    return Discover(out);
+  if (remote.startsWith(QLatin1String("\\\\"))) {
+    const QString server = Bare(remote);
+    if (!WinPath::IsPlainEntryName(server)) return ERROR_BAD_NETPATH;
+    QList<TSmbShare> shares;
+    QString host;
+    const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
+      const int r = TSmbLibrary::Get().Shares(SmbUrl::Build(h), c, shares);
+      if (r == TSmbLibrary::Abandoned) return Abandoned();
+      return SmbErrors::FromErrno(r, TLevel::Server);
+    });
+    if (e) return e;
+    out = SmbTree::ShareRecords(server, shares);
+    return NO_ERROR;
+  }
+  QList<TFoundServer> servers;
+  {
+    QMutexLocker lock(&FMutex);
+    servers = FServers;
+  }
+  out = SmbTree::ServerRecords(servers, remote);
+  return out.isEmpty() ? ERROR_BAD_NETPATH : NO_ERROR;
+}
+
+// ------------------------------------------------------------ server information
+
+int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
+  QString host;
+  SERVER_INFO_101 info;
+  const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().ServerInfo(h, c, info);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return r == 0 ? NO_ERROR : r == 1003 ? ERROR_ACCESS_DENIED : SmbErrors::FromNetApi(unsigned(r));
+  });
+  if (e) return e;
+  out = info;
+  return NERR_Success;
+}
+
+int TSmbNetwork::TimeOfDay(const QString& server, TIME_OF_DAY_INFO& out) {
+  QString host;
+  TIME_OF_DAY_INFO tod;
+  const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().TimeOfDay(h, c, tod);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return r == 0 ? NO_ERROR : r == 1003 ? ERROR_ACCESS_DENIED : SmbErrors::FromNetApi(unsigned(r));
+  });
+  if (e) return e;
+  out = tod;
+  return NERR_Success;
+}
+
+bool TSmbNetwork::HostAddress(const QString& name, std::array<quint8, 4>& address) {
+  const QString a = Address(name);
+  return !a.isEmpty() && ParseDotted(a, address);
+}
+
+QString TSmbNetwork::ComputerName() {
+  // The NetBIOS form the network shows this computer by: at most 15 characters.
+  return NetBackend::HostComputerName().left(15);
+}

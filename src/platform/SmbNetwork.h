@@ -1,0 +1,62 @@
+#pragma once
+// The real network: Windows and Samba servers reached over SMB through
+// Samba's client libraries (SmbLibrary.h), found by the program's own
+// discovery (SmbDiscovery.h). Chosen when TRAWLIX_NETWORK is unset.
+//
+// - Enumeration: the provider "Microsoft Windows Network"; under it one
+//   container per workgroup or domain of the servers that discovery finds
+//   when the provider's children are asked (each scan looks anew; a server
+//   that announced none takes its own idea of its workgroup, else ours);
+//   under each the servers (\\NAME), under each its shares.
+// - Files on UNC paths are read only: every write, create, delete and
+//   folder call fails with ERROR_ACCESS_DENIED.
+// - Before any library call to a server its port 445 is probed
+//   (SmbProbe.h), so a server that is gone or hung costs at most the probe.
+// - A server is reached by the address discovery saw, else by name lookup
+//   (DNS, NAME.local, LLMNR, mDNS).
+// - Credentials are found silently (SmbCredentials.h).
+#include <QHash>
+#include <QMutex>
+
+#include "platform/NetBackend.h"
+#include "platform/SmbDiscovery.h"
+
+class TSmbCredentialSources;
+struct TSmbCredential;
+
+class TSmbNetwork : public TNetBackend {
+ public:
+  TSmbNetwork();
+
+  int ListFolder(const TFsPath& folder, const TWildMask& mask, TSearchRec& self, QList<TSearchRec>& out) override;
+  int Stat(const TFsPath& path, TSearchRec& out) override;
+  int Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFileObject>& out) override;
+  int CreateDir(const TFsPath& path) override;
+  int RemoveDir(const TFsPath& path) override;
+  int DeleteFile(const TFsPath& path) override;
+  qint64 DiskFree(const TFsPath& path) override;
+
+  int Children(const NetApi::NETRESOURCE* parent, QList<NetApi::NETRESOURCE>& out) override;
+  int ServerInfo(const QString& server, NetApi::SERVER_INFO_101& out) override;
+  int TimeOfDay(const QString& server, NetApi::TIME_OF_DAY_INFO& out) override;
+  bool HostAddress(const QString& name, std::array<quint8, 4>& address) override;
+  QString ComputerName() override;
+
+  // The host an smb:// address names the server by: the address discovery
+  // saw or a name lookup found, else the name itself.
+  QString UrlHost(const QString& server);
+
+ private:
+  // The address of a server, dotted; empty when no lookup finds it.
+  QString Address(const QString& server);
+  // A call to a server with each credential in turn (see SmbCredentials.h),
+  // after the probe; `attempt` returns a Windows code.
+  int WithServer(const QString& server, QString& host, const std::function<int(const QString& host, const TSmbCredential&)>& attempt);
+  int Discover(QList<NetApi::NETRESOURCE>& out);
+
+  QMutex FMutex;
+  QList<TFoundServer> FServers;              // the last discovery, groups filled in
+  QHash<QString, QString> FSeen;             // upper-case name -> address discovery saw
+  QHash<QString, QString> FLookedUp;         // upper-case name -> address found ("" none)
+  QHash<QString, int> FCredential;           // upper-case name -> credential that worked
+};

@@ -1,0 +1,142 @@
+#include "platform/SmbProbe.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMutex>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace SmbProbe {
+
+namespace {
+
+// A NetBIOS session header and an SMB2 NEGOTIATE offering the dialects
+// 2.0.2 to 3.0.2 (3.1.1 would need negotiate contexts).
+QByteArray NegotiateRequest() {
+  QByteArray smb2(64, '\0');
+  smb2[0] = char(0xFE);
+  smb2[1] = 'S';
+  smb2[2] = 'M';
+  smb2[3] = 'B';
+  smb2[4] = 64;   // structure size
+  smb2[14] = 1;   // credits requested (command 0 = NEGOTIATE)
+  QByteArray body(36, '\0');
+  body[0] = 36;   // structure size
+  body[2] = 4;    // dialect count
+  body[4] = 1;    // signing enabled
+  smb2 += body;
+  for (quint16 d : {0x0202, 0x0210, 0x0300, 0x0302}) {
+    smb2 += char(d & 0xFF);
+    smb2 += char(d >> 8);
+  }
+  QByteArray packet(4, '\0');
+  packet[1] = char((smb2.size() >> 16) & 0xFF);
+  packet[2] = char((smb2.size() >> 8) & 0xFF);
+  packet[3] = char(smb2.size() & 0xFF);
+  return packet + smb2;
+}
+
+bool Resolve(const QString& host, int port, sockaddr_in& addr) {
+  std::memset(&addr, 0, sizeof addr);
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(quint16(port));
+  const QByteArray h = host.toUtf8();
+  if (inet_pton(AF_INET, h.constData(), &addr.sin_addr) == 1) return true;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(h.constData(), nullptr, &hints, &res) != 0 || !res) return false;
+  addr.sin_addr = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr;
+  freeaddrinfo(res);
+  return true;
+}
+
+// Waits for `events` on fd in slices of 50 ms, so a stop is seen quickly.
+bool WaitFor(int fd, short events, const QElapsedTimer& clock, int budgetMs, const std::function<bool()>& stop) {
+  for (;;) {
+    const qint64 left = budgetMs - clock.elapsed();
+    if (left <= 0 || (stop && stop())) return false;
+    pollfd p{fd, events, 0};
+    const int r = ::poll(&p, 1, int(qMin<qint64>(left, 50)));
+    if (r > 0) return (p.revents & events) != 0 || (p.revents & (POLLERR | POLLHUP)) != 0;
+    if (r < 0 && errno != EINTR) return false;
+  }
+}
+
+struct TKnown {
+  bool Answers = false;
+  QElapsedTimer Since;
+};
+
+QMutex& KnownLock() {
+  static QMutex m;
+  return m;
+}
+QHash<QString, TKnown>& Known() {
+  static QHash<QString, TKnown> k;
+  return k;
+}
+
+}  // namespace
+
+bool Answers(const QString& host, int port, int budgetMs, const std::function<bool()>& stop) {
+  QElapsedTimer clock;
+  clock.start();
+  sockaddr_in addr;
+  if (!Resolve(host, port, addr)) return false;
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool ok = false;
+  do {
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+      if (errno != EINPROGRESS) break;
+      if (!WaitFor(fd, POLLOUT, clock, budgetMs, stop)) break;
+      int err = 0;
+      socklen_t len = sizeof err;
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) break;
+    }
+    const QByteArray request = NegotiateRequest();
+    if (::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size()) break;
+    if (!WaitFor(fd, POLLIN, clock, budgetMs, stop)) break;
+    // Any answer, even a refusal or a closed connection, shows a server
+    // that will not keep the library waiting.
+    char reply[4];
+    ok = ::recv(fd, reply, sizeof reply, 0) >= 0;
+  } while (false);
+  ::close(fd);
+  return ok;
+}
+
+bool Cached(const QString& host, const std::function<bool()>& stop, int keepMs) {
+  const QString key = host.toLower();
+  {
+    QMutexLocker lock(&KnownLock());
+    auto it = Known().constFind(key);
+    if (it != Known().constEnd() && it->Since.elapsed() < keepMs) return it->Answers;
+  }
+  const bool answers = Answers(host, 445, BudgetMs, stop);
+  if (stop && stop()) return answers;  // an interrupted probe proves nothing
+  TKnown k;
+  k.Answers = answers;
+  k.Since.start();
+  QMutexLocker lock(&KnownLock());
+  Known().insert(key, k);
+  return answers;
+}
+
+void Forget() {
+  QMutexLocker lock(&KnownLock());
+  Known().clear();
+}
+
+}  // namespace SmbProbe

@@ -1,0 +1,25 @@
+#pragma once
+// Is a server there? Asked before any library call to it, because the
+// library waits long on servers that are gone (seconds per address) or
+// that take connections and never answer (its whole timeout, and libnetapi
+// has none). The probe connects to port 445 without blocking and sends an
+// SMB2 NEGOTIATE; the server counts as there once it answers anything.
+// Bounded by its budget (1.5 s), made outside the library's lock, and its
+// answers are kept for a while, so one scan asks each server once.
+#include <QString>
+#include <array>
+#include <functional>
+
+namespace SmbProbe {
+
+constexpr int BudgetMs = 1500;
+
+// Probes an IPv4 address (or a host name getaddrinfo knows) on `port`.
+// Returns early, false, once `stop` answers true.
+bool Answers(const QString& host, int port = 445, int budgetMs = BudgetMs, const std::function<bool()>& stop = {});
+// Answers(), remembered per host for `keepMs`.
+bool Cached(const QString& host, const std::function<bool()>& stop = {}, int keepMs = 60000);
+// Forgets every remembered answer (a new scan asks again).
+void Forget();
+
+}  // namespace SmbProbe
