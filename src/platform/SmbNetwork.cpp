@@ -140,6 +140,14 @@ QString TSmbNetwork::UrlHost(const QString& server) {
   return address.isEmpty() ? Bare(server) : address;
 }
 
+QString TSmbNetwork::KnownHost(const QString& server) {
+  const QString key = Bare(server).toUpper();
+  QMutexLocker lock(&FMutex);
+  QString a = FSeen.value(key);
+  if (a.isEmpty()) a = FLookedUp.value(key);
+  return a.isEmpty() ? Bare(server) : a;
+}
+
 int TSmbNetwork::WithServer(const QString& server, QString& host,
                             const std::function<int(const QString& host, const TSmbCredential&)>& attempt) {
   host = UrlHost(server);
