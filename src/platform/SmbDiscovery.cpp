@@ -1,25 +1,25 @@
 #include "SmbDiscovery.h"
 
+#include "platform/LlmnrClient.h"
+#include "platform/MdnsClient.h"
+#include "platform/SmbDiscoveryRun.h"
+
 namespace SmbDiscovery {
 
 QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop) {
-  (void)budgetMs;
-  (void)stop;
-  return {};
+  return RunWith(DefaultSetup(), budgetMs, stop);
 }
 
 bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {
-  (void)name;
-  (void)timeoutMs;
-  address = {};
-  return false;
+  TLlmnrClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 252}, 5355), name);
+  DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + std::max(timeoutMs, 0), {});
+  return client.Address(address);
 }
 
 bool MdnsLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {
-  (void)name;
-  (void)timeoutMs;
-  address = {};
-  return false;
+  TMdnsClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 251}, 5353), TMdnsClient::TMode::LookupHost, name);
+  DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + std::max(timeoutMs, 0), {});
+  return client.Address(address);
 }
 
 }  // namespace SmbDiscovery

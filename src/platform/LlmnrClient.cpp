@@ -1,0 +1,57 @@
+#include "LlmnrClient.h"
+
+#include <QRandomGenerator>
+
+namespace Llmnr {
+
+bool AnswerAddress(const QByteArray& answer, quint16 id, const Dns::TName& name, TIpv4& address) {
+  Dns::TMessage m;
+  if (!Dns::Parse(answer, m) || m.Id != id || !(m.Flags & Dns::kFlagResponse) || (m.Flags & 0x000f) != 0)
+    return false;
+  for (const Dns::TRecord& r : m.Records)
+    if (r.Type == Dns::kTypeA && r.Class == Dns::kClassIn && Dns::SameName(r.Name, name) && r.Address != TIpv4{}) {
+      address = r.Address;
+      return true;
+    }
+  return false;
+}
+
+}  // namespace Llmnr
+
+TLlmnrClient::TLlmnrClient(const QList<DiscoveryNet::TTarget>& targets, const QString& name)
+    : Name(Dns::NameFromText(name)), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))) {
+  if (Name.isEmpty()) return;
+  for (const DiscoveryNet::TTarget& t : targets) {
+    int fd = DiscoveryNet::OpenUdp(t.Local);
+    if (fd >= 0) Sockets.append({fd, t});
+  }
+}
+
+TLlmnrClient::~TLlmnrClient() {
+  for (TSocket& s : Sockets) DiscoveryNet::Close(s.Fd);
+}
+
+void TLlmnrClient::Collect(std::vector<pollfd>& fds, qint64&) {
+  if (!Sent) {
+    Sent = true;
+    const QByteArray q = Dns::BuildQuery(Id, 0, Name, Dns::kTypeA);
+    for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, q);
+  }
+  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+}
+
+void TLlmnrClient::Dispatch(const pollfd* fds, size_t count, qint64) {
+  for (size_t i = 0; i < count && i < size_t(Sockets.size()) && !Found; ++i) {
+    if (!(fds[i].revents & POLLIN)) continue;
+    QByteArray data;
+    TIpv4 from{};
+    quint16 port = 0;
+    for (int n = 0; n < 16 && !Found && DiscoveryNet::ReceiveUdp(Sockets[int(i)].Fd, data, from, port); ++n)
+      Found = Llmnr::AnswerAddress(data, Id, Name, Result);
+  }
+}
+
+bool TLlmnrClient::Address(TIpv4& address) const {
+  if (Found) address = Result;
+  return Found;
+}

@@ -1,0 +1,144 @@
+#include "MdnsClient.h"
+
+#include <QRandomGenerator>
+
+namespace {
+
+constexpr qsizetype kMaxRecords = 4096;
+constexpr quint16 kPort = 5353;
+
+const Dns::TName& SmbService() {
+  static const Dns::TName name = Dns::NameFromText(QStringLiteral("_smb._tcp.local"));
+  return name;
+}
+
+QByteArray Key(const Dns::TName& name, quint16 type) {
+  return Dns::NameToText(name).toLower().toUtf8() + '/' + QByteArray::number(type);
+}
+
+}  // namespace
+
+namespace Mdns {
+
+QList<TIpv4> AddressesOf(const QList<Dns::TRecord>& records, const Dns::TName& name) {
+  QList<TIpv4> out;
+  for (const Dns::TRecord& r : records)
+    if (r.Type == Dns::kTypeA && Dns::SameName(r.Name, name) && !out.contains(r.Address) && r.Address != TIpv4{})
+      out.append(r.Address);
+  return out;
+}
+
+QList<TService> Assemble(const QList<Dns::TRecord>& records, const Dns::TName& service,
+                         QList<QPair<Dns::TName, quint16>>* missing) {
+  QList<TService> out;
+  QList<Dns::TName> instances;
+  for (const Dns::TRecord& r : records) {
+    // An instance is one label in front of the service name.
+    if (r.Type != Dns::kTypePtr || !Dns::SameName(r.Name, service) || r.Target.size() != service.size() + 1 ||
+        !Dns::SameName(r.Target.mid(1), service) || r.Ttl == 0)
+      continue;
+    bool seen = false;
+    for (const Dns::TName& i : instances) seen = seen || Dns::SameName(i, r.Target);
+    if (!seen) instances.append(r.Target);
+  }
+  for (const Dns::TName& instance : instances) {
+    TService s;
+    s.Instance = QString::fromUtf8(instance[0]);
+    const Dns::TRecord* srv = nullptr;
+    for (const Dns::TRecord& r : records)
+      if (r.Type == Dns::kTypeSrv && Dns::SameName(r.Name, instance) && !r.Target.isEmpty()) srv = &r;
+    if (!srv) {
+      if (missing) missing->append({instance, Dns::kTypeSrv});
+    } else {
+      s.Port = srv->Port;
+      Dns::TName host = srv->Target;
+      s.Addresses = AddressesOf(records, host);
+      if (s.Addresses.isEmpty() && missing) missing->append({host, Dns::kTypeA});
+      if (host.size() > 1 && host.last().compare("local", Qt::CaseInsensitive) == 0) host.removeLast();
+      s.Host = Dns::NameToText(host);
+    }
+    out.append(s);
+  }
+  return out;
+}
+
+}  // namespace Mdns
+
+TMdnsClient::TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode, const QString& name)
+    : Mode(mode), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))) {
+  if (mode == TMode::BrowseSmb) {
+    Name = SmbService();
+  } else {
+    QString n = name;
+    if (!n.endsWith(QLatin1String(".local"), Qt::CaseInsensitive)) n += QLatin1String(".local");
+    Name = Dns::NameFromText(n);
+  }
+  if (Name.isEmpty()) return;
+  for (const DiscoveryNet::TTarget& t : targets) {
+    int fd = DiscoveryNet::OpenUdp(t.Local);
+    if (fd >= 0) Sockets.append({fd, t});
+  }
+}
+
+TMdnsClient::~TMdnsClient() {
+  for (TSocket& s : Sockets) DiscoveryNet::Close(s.Fd);
+}
+
+void TMdnsClient::Ask(const Dns::TName& name, quint16 type) {
+  QByteArray key = Key(name, type);
+  if (Asked.contains(key)) return;
+  Asked.insert(key);
+  QByteArray q = Dns::BuildQuery(Id, 0, name, type);
+  if (q.isEmpty()) return;
+  for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, q);
+}
+
+void TMdnsClient::Collect(std::vector<pollfd>& fds, qint64&) {
+  if (!Started) {
+    Started = true;
+    Ask(Name, Mode == TMode::BrowseSmb ? Dns::kTypePtr : Dns::kTypeA);
+  }
+  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+}
+
+void TMdnsClient::Dispatch(const pollfd* fds, size_t count, qint64) {
+  for (size_t i = 0; i < count && i < size_t(Sockets.size()); ++i)
+    if (fds[i].revents & POLLIN) Read(int(i));
+}
+
+void TMdnsClient::Read(int socketIndex) {
+  QByteArray data;
+  TIpv4 from{};
+  quint16 port = 0;
+  bool added = false;
+  for (int n = 0; n < 64 && DiscoveryNet::ReceiveUdp(Sockets[socketIndex].Fd, data, from, port); ++n) {
+    Dns::TMessage m;
+    // A legacy-unicast answer repeats the query's identifier.
+    if (!Dns::Parse(data, m) || m.Id != Id || !(m.Flags & Dns::kFlagResponse)) continue;
+    for (const Dns::TRecord& r : m.Records) {
+      if (r.Class != Dns::kClassIn || Records.size() >= kMaxRecords) continue;
+      Records.append(r);
+      added = true;
+    }
+  }
+  if (!added || Mode != TMode::BrowseSmb) return;
+  // Responders may leave SRV or A records out of the additional section.
+  QList<QPair<Dns::TName, quint16>> missing;
+  Mdns::Assemble(Records, Name, &missing);
+  for (const auto& m : missing) Ask(m.first, m.second);
+}
+
+bool TMdnsClient::Finished() const {
+  if (Sockets.isEmpty()) return true;
+  TIpv4 a{};
+  return Mode == TMode::LookupHost && Address(a);
+}
+
+QList<Mdns::TService> TMdnsClient::Services() const { return Mdns::Assemble(Records, Name); }
+
+bool TMdnsClient::Address(TIpv4& address) const {
+  const QList<TIpv4> found = Mdns::AddressesOf(Records, Name);
+  if (found.isEmpty()) return false;
+  address = found.first();
+  return true;
+}

@@ -1,0 +1,118 @@
+#include "SmbDiscoveryRun.h"
+
+#include <memory>
+
+#include "platform/MdnsClient.h"
+#include "platform/NetBiosBrowse.h"
+#include "platform/WsdClient.h"
+
+namespace SmbDiscovery {
+
+namespace {
+
+bool GroupsAgree(const TFoundServer& a, const TFoundServer& b) {
+  if (a.Group.isEmpty() || b.Group.isEmpty()) return true;
+  if (a.Group.compare(b.Group, Qt::CaseInsensitive) == 0) return true;
+  if (a.GroupIsDomain == b.GroupIsDomain) return false;
+  // A domain member lists in a browse list under the domain's NetBIOS name,
+  // which is normally the first label of its DNS name.
+  const TFoundServer& dns = a.GroupIsDomain ? a : b;
+  const TFoundServer& flat = a.GroupIsDomain ? b : a;
+  return dns.Group.section(QLatin1Char('.'), 0, 0).compare(flat.Group, Qt::CaseInsensitive) == 0;
+}
+
+bool AddressesAgree(const TFoundServer& a, const TFoundServer& b) {
+  if (a.Addresses.isEmpty() || b.Addresses.isEmpty()) return true;
+  for (const auto& x : a.Addresses)
+    if (b.Addresses.contains(x)) return true;
+  return false;
+}
+
+void Absorb(TFoundServer& into, const TFoundServer& from) {
+  for (const auto& a : from.Addresses)
+    if (!into.Addresses.contains(a)) into.Addresses.append(a);
+  for (const QString& s : from.Sources)
+    if (!into.Sources.contains(s)) into.Sources.append(s);
+  if (into.Group.isEmpty() || (from.GroupIsDomain && !into.GroupIsDomain && !from.Group.isEmpty())) {
+    into.Group = from.Group;
+    into.GroupIsDomain = from.GroupIsDomain;
+  }
+}
+
+}  // namespace
+
+QList<TFoundServer> Merge(const QList<TFoundServer>& records) {
+  QList<TFoundServer> ordered;
+  for (const TFoundServer& r : records)
+    if (!r.Group.isEmpty()) ordered.append(r);
+  for (const TFoundServer& r : records)
+    if (r.Group.isEmpty()) ordered.append(r);
+  QList<TFoundServer> out;
+  for (TFoundServer r : ordered) {
+    r.Name = r.Name.toUpper();
+    if (r.Name.isEmpty()) continue;
+    bool merged = false;
+    for (TFoundServer& e : out) {
+      if (e.Name != r.Name || !GroupsAgree(e, r) || !AddressesAgree(e, r)) continue;
+      Absorb(e, r);
+      merged = true;
+    }
+    if (!merged) out.append(r);
+  }
+  return out;
+}
+
+TSetup DefaultSetup() {
+  TSetup s;
+  s.Wsd = DiscoveryNet::MulticastTargets({239, 255, 255, 250}, 3702);
+  s.Mdns = DiscoveryNet::MulticastTargets({224, 0, 0, 251}, 5353);
+  s.NetBios = DiscoveryNet::BroadcastTargets(137);
+  s.BrowseHelper = NetBios::HelperPath();
+  return s;
+}
+
+QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::function<bool()>& stop) {
+  const qint64 deadline = DiscoveryNet::NowMs() + std::max(budgetMs, 0);
+  TWsdClient wsd(setup.Wsd);
+  TMdnsClient mdns(setup.Mdns, TMdnsClient::TMode::BrowseSmb);
+  std::unique_ptr<TNetBiosBrowse> browse;
+  if (!setup.BrowseHelper.isEmpty())
+    browse = std::make_unique<TNetBiosBrowse>(setup.BrowseHelper, budgetMs, setup.NetBios);
+  std::vector<DiscoveryNet::TPollSource*> sources{&wsd, &mdns};
+  if (browse && browse->Started()) sources.push_back(browse.get());
+  DiscoveryNet::RunLoop(sources, deadline, stop);
+  if (browse) browse->Stop();
+
+  QList<TFoundServer> found;
+  for (const TWsdClient::TComputer& c : wsd.Results()) {
+    TFoundServer f;
+    f.Name = c.Name;
+    f.Group = c.Group;
+    f.GroupIsDomain = c.GroupIsDomain;
+    f.Addresses = {c.Address};
+    f.Sources = {QStringLiteral("wsd")};
+    found.append(f);
+  }
+  if (browse) {
+    for (const TNetBiosBrowse::TServer& s : browse->Servers()) {
+      TFoundServer f;
+      f.Name = s.Name;
+      f.Group = s.Group;
+      f.Addresses = s.Addresses;
+      f.Sources = {QStringLiteral("netbios")};
+      found.append(f);
+    }
+  }
+  for (const Mdns::TService& s : mdns.Services()) {
+    TFoundServer f;
+    // The host's own name is the likelier NetBIOS name; an instance name is
+    // free text ("Files on nas").
+    f.Name = (s.Host.isEmpty() ? s.Instance : s.Host.section(QLatin1Char('.'), 0, 0)).toUpper();
+    f.Addresses = s.Addresses;
+    f.Sources = {QStringLiteral("mdns")};
+    found.append(f);
+  }
+  return Merge(found);
+}
+
+}  // namespace SmbDiscovery

@@ -1,0 +1,31 @@
+#pragma once
+// The pieces of SmbDiscovery::Run that tests reach: where each source sends,
+// and the merge of what the sources found.
+#include <QList>
+#include <QString>
+
+#include "platform/SmbDiscovery.h"
+#include "platform/SmbDiscoveryLoop.h"
+
+namespace SmbDiscovery {
+
+struct TSetup {
+  QList<DiscoveryNet::TTarget> Wsd;
+  QList<DiscoveryNet::TTarget> Mdns;
+  QList<DiscoveryNet::TTarget> NetBios;  // name queries for browse-listed servers
+  QString BrowseHelper;                  // empty: no NetBIOS browsing
+};
+
+// The setup of a real run: every interface of this machine, the helper
+// program where it is installed.
+TSetup DefaultSetup();
+
+QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::function<bool()>& stop);
+
+// Merges records of one computer: same name (without regard to case), groups
+// that agree (equal, one empty, or a DNS domain whose first label is the
+// workgroup), and an address in common or none on one side. Records with a
+// group are taken first, so an ungrouped record joins a grouped one.
+QList<TFoundServer> Merge(const QList<TFoundServer>& records);
+
+}  // namespace SmbDiscovery

@@ -1,0 +1,76 @@
+#pragma once
+// WS-Discovery client as one poll-loop source: multicasts a Probe for
+// devices (twice, 100 ms apart), sends a Resolve for matches that came
+// without transport addresses, and posts a WS-Transfer Get to each device
+// that may be a computer (all at once, each bounded), reading the computer
+// name and its workgroup or domain from the answer.
+//
+// Devices are told apart by endpoint and sender address: cloned machines
+// announce the same endpoint identifier.
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include "platform/SmbDiscoveryLoop.h"
+
+class TWsdClient : public DiscoveryNet::TPollSource {
+ public:
+  struct TComputer {
+    QString Name;  // upper case
+    QString Group;
+    bool GroupIsDomain = false;
+    TIpv4 Address{};
+  };
+
+  // Destinations are normally 239.255.255.250:3702 on every interface.
+  explicit TWsdClient(const QList<DiscoveryNet::TTarget>& targets, int getTimeoutMs = 2000);
+  ~TWsdClient() override;
+  TWsdClient(const TWsdClient&) = delete;
+  TWsdClient& operator=(const TWsdClient&) = delete;
+
+  void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
+  void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
+
+  QList<TComputer> Results() const;
+
+ private:
+  enum class TState { Waiting, Connecting, Sending, Receiving, Done };
+  struct TSocket {
+    int Fd = -1;
+    DiscoveryNet::TTarget Target;
+  };
+  struct TDevice {
+    QString Endpoint;
+    TIpv4 From{};
+    int Socket = 0;
+    QStringList XAddrs;
+    QStringList Types;
+    bool HasTypes = false;
+    bool ResolveSent = false;
+    TState State = TState::Waiting;
+    int Fd = -1;
+    QByteArray Out;
+    QByteArray In;
+    qint64 GetStarted = 0;
+    bool Found = false;
+    TComputer Computer;
+  };
+
+  void SendProbes(qint64 nowMs);
+  void ReadDatagrams(int socketIndex);
+  void OnMatch(int socketIndex, const TIpv4& from, const QString& endpoint, const QStringList& types, bool hasTypes,
+               const QStringList& xaddrs);
+  void StartGet(TDevice& device, qint64 nowMs);
+  void StepGet(TDevice& device, short revents, qint64 nowMs);
+  void FinishGet(TDevice& device, const QByteArray& body);
+
+  QList<TSocket> Sockets;
+  QList<TDevice> Devices;
+  QString ProbeId;
+  QByteArray Probe;
+  QSet<QString> ResolveIds;
+  int ProbesSent = 0;
+  qint64 NextProbeAt = 0;
+  int GetTimeoutMs;
+};
