@@ -255,6 +255,9 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     QMutexLocker lock(&FMutex);
     FSeen = seen;
   }
+  // Every server found is probed at once, side by side: the walk that
+  // follows then waits at most once for a server that does not answer.
+  for (const QString& address : seen) SmbProbe::Start(address);
   // Servers without a workgroup, or with a DNS domain, are asked for their
   // own workgroup or NetBIOS domain name; else they join ours.
   QString local;
