@@ -90,14 +90,31 @@ QString LookUp(const QString& name, int ms) {
 
 int Abandoned() { return ERROR_BAD_NETPATH; }
 
-// A file of a share as the read-ahead buffer reads it.
+// A file of a share as the read-ahead buffer reads it. Each read starts
+// the next one, so the server sends the next chunk while the program
+// writes this one.
 class TLibraryFile : public TSmbFileSource {
  public:
   TLibraryFile(qint64 handle, qint64 size, qint64 writeTimeNs) : FHandle(handle), FSize(size), FTime(writeTimeNs) {}
-  ~TLibraryFile() override { TSmbLibrary::Get().Close(FHandle); }
+  ~TLibraryFile() override {
+    FNext.reset();
+    TSmbLibrary::Get().Close(FHandle);
+  }
   int ReadAt(qint64 offset, char* buffer, int count) override {
+    TSmbLibrary& lib = TSmbLibrary::Get();
+    std::shared_ptr<TSmbLibrary::TPendingRead> read;
+    if (FNext && FNextOffset == offset && FNextCount == count) read = std::move(FNext);
+    FNext.reset();
+    if (TSmbLibrary::Stopped()) return -1;
+    if (!read) read = lib.StartRead(FHandle, offset, count);
     int err = 0;
-    return TSmbLibrary::Get().ReadAt(FHandle, offset, buffer, count, err);
+    const int n = lib.FinishRead(read, buffer, count, err);
+    if (n == count) {
+      FNextOffset = offset + n;
+      FNextCount = count;
+      FNext = lib.StartRead(FHandle, FNextOffset, count);
+    }
+    return n;
   }
   qint64 Size() override { return FSize; }
   bool WriteTime(qint64& ns) override {
@@ -107,6 +124,9 @@ class TLibraryFile : public TSmbFileSource {
 
  private:
   qint64 FHandle, FSize, FTime;
+  std::shared_ptr<TSmbLibrary::TPendingRead> FNext;  // the read started ahead
+  qint64 FNextOffset = -1;
+  int FNextCount = 0;
 };
 
 }  // namespace
