@@ -170,8 +170,10 @@ QString TSmbNetwork::KnownHost(const QString& server) {
 
 int TSmbNetwork::WithServer(const QString& server, QString& host,
                             const std::function<int(const QString& host, const TSmbCredential&)>& attempt) {
-  host = UrlHost(server);
-  if (!SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
+  // Without an address there is nothing to probe, and the library's own
+  // NetBIOS name queries would only cost more time.
+  host = Address(server);
+  if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
   int remembered = 0;
