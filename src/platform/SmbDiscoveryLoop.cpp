@@ -45,10 +45,9 @@ QList<TInterface> LocalInterfaces() {
     f.Address = FromInAddr(reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr);
     if (i->ifa_netmask) f.Netmask = FromInAddr(reinterpret_cast<sockaddr_in*>(i->ifa_netmask)->sin_addr);
     f.CanMulticast = (i->ifa_flags & IFF_MULTICAST) != 0;
-    if ((i->ifa_flags & IFF_BROADCAST) && i->ifa_broadaddr) {
-      f.Broadcast = FromInAddr(reinterpret_cast<sockaddr_in*>(i->ifa_broadaddr)->sin_addr);
-      f.CanBroadcast = f.Broadcast != TIpv4{};
-    }
+    // The broadcast address comes from the netmask: an address added without
+    // one reports the interface's own address in its place.
+    if (i->ifa_flags & IFF_BROADCAST) f.CanBroadcast = BroadcastOf(f.Address, f.Netmask, f.Broadcast);
     out.append(f);
   }
   freeifaddrs(list);
@@ -124,9 +123,11 @@ void Close(int& fd) {
   fd = -1;
 }
 
-bool SameSubnet(const TIpv4& a, const TIpv4& b, const TIpv4& mask) {
-  for (int i = 0; i < 4; ++i)
-    if ((a[i] & mask[i]) != (b[i] & mask[i])) return false;
+bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast) {
+  // No broadcast on a point-to-point /31 or /32, nor without a mask.
+  if (netmask == TIpv4{} || (netmask[0] == 255 && netmask[1] == 255 && netmask[2] == 255 && netmask[3] >= 254))
+    return false;
+  for (int k = 0; k < 4; ++k) broadcast[k] = quint8(address[k] | ~netmask[k]);
   return true;
 }
 

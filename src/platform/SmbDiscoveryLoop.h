@@ -49,7 +49,8 @@ bool SendUdp(int fd, const TIpv4& to, quint16 port, const QByteArray& data);
 bool ReceiveUdp(int fd, QByteArray& data, TIpv4& from, quint16& fromPort);
 void Close(int& fd);
 
-bool SameSubnet(const TIpv4& a, const TIpv4& b, const TIpv4& mask);
+// The directed broadcast address of address/netmask; false where there is none.
+bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast);
 QString ToString(const TIpv4& address);
 bool ParseIpv4(const QString& text, TIpv4& address);
 

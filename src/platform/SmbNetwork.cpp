@@ -90,14 +90,31 @@ QString LookUp(const QString& name, int ms) {
 
 int Abandoned() { return ERROR_BAD_NETPATH; }
 
-// A file of a share as the read-ahead buffer reads it.
+// A file of a share as the read-ahead buffer reads it. Each read starts
+// the next one, so the server sends the next chunk while the program
+// writes this one.
 class TLibraryFile : public TSmbFileSource {
  public:
   TLibraryFile(qint64 handle, qint64 size, qint64 writeTimeNs) : FHandle(handle), FSize(size), FTime(writeTimeNs) {}
-  ~TLibraryFile() override { TSmbLibrary::Get().Close(FHandle); }
+  ~TLibraryFile() override {
+    FNext.reset();
+    TSmbLibrary::Get().Close(FHandle);
+  }
   int ReadAt(qint64 offset, char* buffer, int count) override {
+    TSmbLibrary& lib = TSmbLibrary::Get();
+    std::shared_ptr<TSmbLibrary::TPendingRead> read;
+    if (FNext && FNextOffset == offset && FNextCount == count) read = std::move(FNext);
+    FNext.reset();
+    if (TSmbLibrary::Stopped()) return -1;
+    if (!read) read = lib.StartRead(FHandle, offset, count);
     int err = 0;
-    return TSmbLibrary::Get().ReadAt(FHandle, offset, buffer, count, err);
+    const int n = lib.FinishRead(read, buffer, count, err);
+    if (n == count) {
+      FNextOffset = offset + n;
+      FNextCount = count;
+      FNext = lib.StartRead(FHandle, FNextOffset, count);
+    }
+    return n;
   }
   qint64 Size() override { return FSize; }
   bool WriteTime(qint64& ns) override {
@@ -107,6 +124,9 @@ class TLibraryFile : public TSmbFileSource {
 
  private:
   qint64 FHandle, FSize, FTime;
+  std::shared_ptr<TSmbLibrary::TPendingRead> FNext;  // the read started ahead
+  qint64 FNextOffset = -1;
+  int FNextCount = 0;
 };
 
 }  // namespace
@@ -140,10 +160,20 @@ QString TSmbNetwork::UrlHost(const QString& server) {
   return address.isEmpty() ? Bare(server) : address;
 }
 
+QString TSmbNetwork::KnownHost(const QString& server) {
+  const QString key = Bare(server).toUpper();
+  QMutexLocker lock(&FMutex);
+  QString a = FSeen.value(key);
+  if (a.isEmpty()) a = FLookedUp.value(key);
+  return a.isEmpty() ? Bare(server) : a;
+}
+
 int TSmbNetwork::WithServer(const QString& server, QString& host,
                             const std::function<int(const QString& host, const TSmbCredential&)>& attempt) {
-  host = UrlHost(server);
-  if (!SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
+  // Without an address there is nothing to probe, and the library's own
+  // NetBIOS name queries would only cost more time.
+  host = Address(server);
+  if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
   int remembered = 0;
@@ -247,6 +277,9 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     QMutexLocker lock(&FMutex);
     FSeen = seen;
   }
+  // Every server found is probed at once, side by side: the walk that
+  // follows then waits at most once for a server that does not answer.
+  for (const QString& address : seen) SmbProbe::Start(address);
   // Servers without a workgroup, or with a DNS domain, are asked for their
   // own workgroup or NetBIOS domain name; else they join ours.
   QString local;

@@ -45,6 +45,9 @@ class TSmbNetwork : public TNetBackend {
   // The host an smb:// address names the server by: the address discovery
   // saw or a name lookup found, else the name itself.
   QString UrlHost(const QString& server);
+  // The same from what is known already, without any lookup: for callers
+  // that must not wait (the desktop shell on the GUI thread).
+  QString KnownHost(const QString& server);
 
  private:
   // The address of a server, dotted; empty when no lookup finds it.

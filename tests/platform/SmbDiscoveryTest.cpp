@@ -323,6 +323,23 @@ TEST(SmbDiscovery, MergeJoinsOneComputerAcrossSourcesOnly) {
   EXPECT_TRUE(SmbDiscovery::Merge({Rec("", "G", false, {}, "wsd")}).isEmpty());
 }
 
+TEST(SmbDiscovery, AddressHelpers) {
+  TIpv4 b{};
+  ASSERT_TRUE(DiscoveryNet::BroadcastOf({10, 234, 0, 1}, {255, 255, 255, 0}, b));
+  EXPECT_EQ(b, (TIpv4{10, 234, 0, 255}));
+  ASSERT_TRUE(DiscoveryNet::BroadcastOf({172, 16, 5, 9}, {255, 240, 0, 0}, b));
+  EXPECT_EQ(b, (TIpv4{172, 31, 255, 255}));
+  EXPECT_FALSE(DiscoveryNet::BroadcastOf({10, 0, 0, 1}, {255, 255, 255, 255}, b));
+  EXPECT_FALSE(DiscoveryNet::BroadcastOf({10, 0, 0, 1}, {255, 255, 255, 254}, b));
+  EXPECT_FALSE(DiscoveryNet::BroadcastOf({10, 0, 0, 1}, {0, 0, 0, 0}, b));
+  TIpv4 a{};
+  ASSERT_TRUE(DiscoveryNet::ParseIpv4("192.168.001.20", a));
+  EXPECT_EQ(a, (TIpv4{192, 168, 1, 20}));
+  EXPECT_EQ(DiscoveryNet::ToString(a), "192.168.1.20");
+  for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.-4", "1.2.3.4 ", "a.b.c.d", "1..2.3", "1.2.3.1234"})
+    EXPECT_FALSE(DiscoveryNet::ParseIpv4(bad, a)) << bad;
+}
+
 TEST(SmbDiscovery, WsdClientResolvesFetchesAndKeepsClonesApart) {
   TFakeWsd wsd;
   wsd.R.Start();
