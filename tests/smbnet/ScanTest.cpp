@@ -20,6 +20,7 @@
 #include "platform/Modal.h"
 #include "platform/NetApi.h"
 #include "platform/NetBackend.h"
+#include "platform/SmbProbe.h"
 #include "platform/Thread.h"
 #include "platform/TreeChecks.h"
 
@@ -198,6 +199,33 @@ TEST_F(SmbnetScan, TheInformationViewShowsEachServerAndOnlyNameAndAddressOfTheHu
   // Asking the hung server costs one probe, not the 40 s of two
   // unbounded information calls.
   EXPECT_LT(ms, 15000);
+}
+
+TEST_F(SmbnetScan, AServerThatNeverAnswersCostsOnlyItsProbe) {
+  auto backend = NetBackend::Current();
+  NetApi::NETRESOURCE hung;
+  hung.dwUsage = NetApi::RESOURCEUSAGE_CONTAINER;
+  hung.dwDisplayType = NetApi::RESOURCEDISPLAYTYPE_SERVER;
+  hung.lpRemoteName = QStringLiteral("\\\\HUNG");
+  // Asked afresh, as a new scan asks: nothing remembered of an earlier probe.
+  SmbProbe::Forget();
+  QElapsedTimer clock;
+  clock.start();
+  QList<NetApi::NETRESOURCE> shares;
+  EXPECT_NE(backend->Children(&hung, shares), 0);
+  EXPECT_TRUE(shares.isEmpty());
+  const qint64 listMs = clock.elapsed();
+  SmbProbe::Forget();
+  clock.restart();
+  NetApi::SERVER_INFO_101 info;
+  EXPECT_NE(backend->ServerInfo(QStringLiteral("HUNG"), info), 0);
+  const qint64 infoMs = clock.elapsed();
+  std::printf("hung server: share list %lld ms, server information %lld ms\n", static_cast<long long>(listMs),
+              static_cast<long long>(infoMs));
+  // The probe's budget is 1.5 s; the library alone would wait 5 s for the
+  // share list and 20 s for the information.
+  EXPECT_LT(listMs, 4000);
+  EXPECT_LT(infoMs, 4000);
 }
 
 }  // namespace
