@@ -1,6 +1,9 @@
 #include "platform/SmbNetwork.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -90,6 +93,15 @@ QString LookUp(const QString& name, int ms) {
 
 int Abandoned() { return ERROR_BAD_NETPATH; }
 
+// True when the user holds Kerberos tickets (a credential cache exists).
+bool HaveTickets() {
+  QString cache = qEnvironmentVariable("KRB5CCNAME");
+  if (cache.isEmpty()) cache = QStringLiteral("FILE:/tmp/krb5cc_%1").arg(::getuid());
+  if (cache.startsWith(QLatin1String("FILE:"))) return QFileInfo::exists(cache.mid(5));
+  if (cache.startsWith(u'/')) return QFileInfo::exists(cache);
+  return true;  // a keyring or directory cache: let the library look
+}
+
 // A file of a share as the read-ahead buffer reads it. Each read starts
 // the next one, so the server sends the next chunk while the program
 // writes this one.
@@ -168,6 +180,30 @@ QString TSmbNetwork::KnownHost(const QString& server) {
   return a.isEmpty() ? Bare(server) : a;
 }
 
+QString TSmbNetwork::KerberosHost(const QString& server) {
+  if (!HaveTickets()) return {};
+  const QString key = Bare(server).toUpper();
+  QString domain;
+  {
+    QMutexLocker lock(&FMutex);
+    if (auto it = FKerberosHost.constFind(key); it != FKerberosHost.constEnd()) return *it;
+    domain = FDnsDomain.value(key);
+  }
+  QString found;
+  const QString name = Bare(server).toLower();
+  for (const QString& candidate : {domain.isEmpty() ? QString() : name + u'.' + domain, name}) {
+    if (candidate.isEmpty() || TSmbLibrary::Stopped()) continue;
+    if (!LookUp(candidate, LookupMs).isEmpty()) {
+      found = candidate;
+      break;
+    }
+  }
+  if (TSmbLibrary::Stopped()) return found;
+  QMutexLocker lock(&FMutex);
+  FKerberosHost.insert(key, found);
+  return found;
+}
+
 int TSmbNetwork::WithServer(const QString& server, QString& host,
                             const std::function<int(const QString& host, const TSmbCredential&)>& attempt) {
   // Without an address there is nothing to probe, and the library's own
@@ -182,8 +218,12 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
     remembered = FCredential.value(key, 0);
   }
   const int before = remembered;
+  // The first credential is the user's ticket, if any: it needs the
+  // server's name; the others go by address.
+  const QString ticketHost = KerberosHost(server);
   const int e = SmbCredentials::TryInOrder(
-      key, SmbCredentials::System(), remembered, [&](const TSmbCredential& c) { return attempt(host, c); },
+      key, SmbCredentials::System(), remembered,
+      [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
   if (e == NO_ERROR && remembered != before) {
     QMutexLocker lock(&FMutex);
@@ -270,12 +310,16 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   }
   QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest());
   if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
-  QHash<QString, QString> seen;
-  for (const TFoundServer& s : found)
+  QHash<QString, QString> seen, domains;
+  for (const TFoundServer& s : found) {
     if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), Dotted(s.Addresses.first()));
+    if (s.GroupIsDomain && WinPath::IsPlainEntryName(s.Group)) domains.insert(s.Name.toUpper(), s.Group.toLower());
+  }
   {
     QMutexLocker lock(&FMutex);
     FSeen = seen;
+    FDnsDomain = domains;
+    FKerberosHost.clear();
   }
   // Every server found is probed at once, side by side: the walk that
   // follows then waits at most once for a server that does not answer.
