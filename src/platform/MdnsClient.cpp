@@ -4,7 +4,9 @@
 
 namespace {
 
-constexpr qsizetype kMaxRecords = 4096;
+// Bounds on what a crowded (or hostile) link can make this run keep and work through.
+constexpr qsizetype kMaxRecords = 1024;
+constexpr qsizetype kMaxInstances = 128;
 constexpr quint16 kPort = 5353;
 
 const Dns::TName& SmbService() {
@@ -39,7 +41,7 @@ QList<TService> Assemble(const QList<Dns::TRecord>& records, const Dns::TName& s
       continue;
     bool seen = false;
     for (const Dns::TName& i : instances) seen = seen || Dns::SameName(i, r.Target);
-    if (!seen) instances.append(r.Target);
+    if (!seen && instances.size() < kMaxInstances) instances.append(r.Target);
   }
   for (const Dns::TName& instance : instances) {
     TService s;

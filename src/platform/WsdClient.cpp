@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kProbeRepeats = 2;
 constexpr int kProbeGapMs = 100;
+constexpr int kResolveGapMs = 250;
 constexpr int kMaxDevices = 256;
 constexpr qsizetype kMaxResponse = 256 * 1024;
 
@@ -51,6 +52,7 @@ void TWsdClient::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
     if (d.State == TState::Receiving) events = POLLIN;
     fds.push_back({events ? d.Fd : -1, events, 0});
     if (events) wakeAtMs = std::min(wakeAtMs, d.GetStarted + GetTimeoutMs);
+    if (d.ResolvesSent == 1 && d.XAddrs.isEmpty()) wakeAtMs = std::min(wakeAtMs, d.ResolveAgainAt);
   }
 }
 
@@ -64,6 +66,7 @@ void TWsdClient::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
   for (qsizetype d = 0; d < known; ++d, ++i)
     if (fds[i].fd >= 0) StepGet(Devices[d], fds[i].revents, nowMs);
   for (TDevice& d : Devices) {
+    if (d.ResolvesSent == 1 && d.XAddrs.isEmpty() && nowMs >= d.ResolveAgainAt) SendResolve(d, nowMs);
     if (d.State != TState::Waiting || d.XAddrs.isEmpty()) continue;
     Wsd::TMatch seen;
     seen.Types = d.Types;
@@ -107,14 +110,21 @@ void TWsdClient::OnMatch(int socketIndex, const TIpv4& from, const QString& endp
     device->HasTypes = true;
   }
   if (!xaddrs.isEmpty() && device->XAddrs.isEmpty()) device->XAddrs = xaddrs;
-  if (device->XAddrs.isEmpty() && !device->ResolveSent) {
+  if (device->XAddrs.isEmpty() && device->ResolvesSent == 0) {
     // wsdd answers a Probe without transport addresses: ask for them.
     QString id = Wsd::NewMessageId();
     ResolveIds.insert(id);
-    const TSocket& s = Sockets[socketIndex];
-    DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, Wsd::BuildResolve(id, endpoint));
-    device->ResolveSent = true;
+    device->Resolve = Wsd::BuildResolve(id, endpoint);
+    SendResolve(*device, DiscoveryNet::NowMs());
   }
+}
+
+void TWsdClient::SendResolve(TDevice& device, qint64 nowMs) {
+  // Sent twice like the probe (same message), in case one datagram is lost.
+  const TSocket& s = Sockets[device.Socket];
+  DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, device.Resolve);
+  ++device.ResolvesSent;
+  device.ResolveAgainAt = nowMs + kResolveGapMs;
 }
 
 void TWsdClient::StartGet(TDevice& device, qint64 nowMs) {

@@ -47,7 +47,9 @@ class TWsdClient : public DiscoveryNet::TPollSource {
     QStringList XAddrs;
     QStringList Types;
     bool HasTypes = false;
-    bool ResolveSent = false;
+    int ResolvesSent = 0;
+    qint64 ResolveAgainAt = 0;
+    QByteArray Resolve;
     TState State = TState::Waiting;
     int Fd = -1;
     QByteArray Out;
@@ -61,6 +63,7 @@ class TWsdClient : public DiscoveryNet::TPollSource {
   void ReadDatagrams(int socketIndex);
   void OnMatch(int socketIndex, const TIpv4& from, const QString& endpoint, const QStringList& types, bool hasTypes,
                const QStringList& xaddrs);
+  void SendResolve(TDevice& device, qint64 nowMs);
   void StartGet(TDevice& device, qint64 nowMs);
   void StepGet(TDevice& device, short revents, qint64 nowMs);
   void FinishGet(TDevice& device, const QByteArray& body);
