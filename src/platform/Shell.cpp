@@ -11,6 +11,8 @@
 #include "platform/NetBackend.h"
 #include "platform/PosixFs.h"
 #include "platform/SimNetwork.h"
+#include "platform/SmbNetwork.h"
+#include "platform/SmbUrl.h"
 #include "platform/WinPath.h"
 
 namespace Shell {
@@ -36,19 +38,12 @@ QUrl ParentUrl(const QUrl& url) {
 }
 
 // The desktop's way: the default application for Open; for Show the file
-// manager's ShowItems call (freedesktop), or the item's folder when no file
-// manager answers it. Started detached, so nothing here waits.
+// manager's ShowItems call (ShowItemCommand). Started detached, so nothing
+// here waits.
 bool DesktopLaunch(const TShellRequest& request) {
   if (request.kind == TShellRequest::Open) return QDesktopServices::openUrl(request.url);
-  static const QString script = QStringLiteral(
-      "dbus-send --session --print-reply --dest=org.freedesktop.FileManager1 --type=method_call "
-      "/org/freedesktop/FileManager1 org.freedesktop.FileManager1.ShowItems "
-      "\"array:string:$1\" string: >/dev/null 2>&1 || xdg-open \"$2\" >/dev/null 2>&1");
-  const QString item = request.url.toString(QUrl::FullyEncoded);
-  const QString parent = ParentUrl(request.url).toString(QUrl::FullyEncoded);
-  if (QProcess::startDetached(QStringLiteral("/bin/sh"),
-                              {QStringLiteral("-c"), script, QStringLiteral("sh"), item, parent}))
-    return true;
+  const QStringList command = ShowItemCommand(request.url);
+  if (QProcess::startDetached(command.first(), command.mid(1))) return true;
   return QDesktopServices::openUrl(ParentUrl(request.url));
 }
 
@@ -109,17 +104,27 @@ QUrl UncUrl(const QString& item) {
     if (!QFileInfo::exists(local)) return {};
     return QUrl::fromLocalFile(local);
   }
-  QUrl url;
-  url.setScheme(QStringLiteral("smb"));
-  url.setHost(server);
-  QString path = QStringLiteral("/");
-  if (!share.isEmpty()) path += share;
-  for (const QString& part : parts) path += u'/' + part;
-  url.setPath(path);
-  return url;
+  // The real network: an smb:// address by the server's address when one
+  // is known already (never looked up here: this runs on the GUI thread).
+  QString host = server;
+  if (auto smb = std::dynamic_pointer_cast<TSmbNetwork>(NetBackend::Current())) host = smb->KnownHost(server);
+  return QUrl::fromEncoded(SmbUrl::Build(host, share, parts), QUrl::StrictMode);
 }
 
 }  // namespace
+
+QStringList ShowItemCommand(const QUrl& url) {
+  static const QString script = QStringLiteral(
+      "dbus-send --session --print-reply --dest=org.freedesktop.FileManager1 --type=method_call "
+      "/org/freedesktop/FileManager1 org.freedesktop.FileManager1.ShowItems "
+      "\"array:string:$1\" string: >/dev/null 2>&1 || xdg-open \"$2\" >/dev/null 2>&1");
+  // dbus-send splits an array argument at its commas: a comma of the item
+  // goes percent-encoded, as any reader of the address decodes it.
+  QString item = url.toString(QUrl::FullyEncoded);
+  item.replace(u',', QLatin1String("%2C"));
+  const QString parent = ParentUrl(url).toString(QUrl::FullyEncoded);
+  return {QStringLiteral("/bin/sh"), QStringLiteral("-c"), script, QStringLiteral("sh"), item, parent};
+}
 
 void SetLauncher(Launcher launcher) {
   QMutexLocker lock(&LauncherLock);

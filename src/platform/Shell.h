@@ -11,6 +11,7 @@
 // The launcher that finally hands the item to the desktop is replaceable,
 // so that tests can record what would be opened without starting anything.
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 
@@ -65,5 +66,11 @@ TExplorerCommand ParseExplorerCommand(const QString& commandLine);
 // exist there), an smb:// URL for other UNC paths, the address itself for a
 // web or mail address.
 QUrl ItemUrl(const QString& item);
+
+// The command (program, then arguments) that shows `url` selected in the
+// desktop's file manager: its ShowItems call over the session bus, else
+// the item's folder opened. The item reaches the file manager as one item
+// whatever it holds.
+QStringList ShowItemCommand(const QUrl& url);
 
 }  // namespace Shell

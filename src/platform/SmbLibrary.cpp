@@ -88,6 +88,9 @@ bool Init() {
   SMBCCTX* ctx = smbc_new_context();
   if (!ctx) return false;
   smbc_setDebug(ctx, 0);
+  // Even at level 0 the library writes complaints about servers (a name it
+  // refuses, say) to the terminal; the program reports failures itself.
+  smbc_setLogCallback(ctx, nullptr, [](void*, int, const char*) {});
   smbc_setFunctionAuthDataWithContext(ctx, Authenticate);
   smbc_setOptionUseKerberos(ctx, 1);
   smbc_setOptionFallbackAfterKerberos(ctx, 1);
@@ -156,12 +159,13 @@ QString Text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 
 // ------------------------------------------------------------ the library's thread
 
+struct TSmbLibrary::TTask {
+  std::function<void()> Job;
+  bool Done = false;
+  bool Dropped = false;  // its worker gave up before it began
+};
+
 struct TSmbLibrary::TQueue {
-  struct TTask {
-    std::function<void()> Job;
-    bool Done = false;
-    bool Dropped = false;  // its worker gave up before it began
-  };
   std::mutex Mutex;
   std::condition_variable Wake;      // a task arrived
   std::condition_variable Finished;  // a task ended
@@ -200,30 +204,33 @@ TSmbLibrary& TSmbLibrary::Get() {
 
 bool TSmbLibrary::Stopped() { return TThread::CurrentTerminated(); }
 
-bool TSmbLibrary::Run(std::function<void()> job) {
-  if (Stopped()) return false;
-  auto task = std::make_shared<TQueue::TTask>();
-  task->Job = std::move(job);
-  std::unique_lock lock(FQueue->Mutex);
-  FQueue->Tasks.push_back(task);
-  FQueue->Wake.notify_one();
-  while (!task->Done) {
-    FQueue->Finished.wait_for(lock, std::chrono::milliseconds(50));
-    if (!task->Done && Stopped()) {
-      task->Dropped = true;
-      return false;
-    }
-  }
-  return true;
-}
-
-void TSmbLibrary::Post(std::function<void()> job) {
-  auto task = std::make_shared<TQueue::TTask>();
+std::shared_ptr<TSmbLibrary::TTask> TSmbLibrary::Submit(std::function<void()> job) {
+  auto task = std::make_shared<TTask>();
   task->Job = std::move(job);
   std::lock_guard lock(FQueue->Mutex);
   FQueue->Tasks.push_back(task);
   FQueue->Wake.notify_one();
+  return task;
 }
+
+bool TSmbLibrary::Wait(const std::shared_ptr<TTask>& task) {
+  std::unique_lock lock(FQueue->Mutex);
+  while (!task->Done) {
+    if (Stopped()) {
+      task->Dropped = true;
+      return false;
+    }
+    FQueue->Finished.wait_for(lock, std::chrono::milliseconds(50));
+  }
+  return true;
+}
+
+bool TSmbLibrary::Run(std::function<void()> job) {
+  if (Stopped()) return false;
+  return Wait(Submit(std::move(job)));
+}
+
+void TSmbLibrary::Post(std::function<void()> job) { Submit(std::move(job)); }
 
 // ------------------------------------------------------------ calls
 // Each job owns what it fills (a shared state), since an abandoned job may
@@ -398,48 +405,65 @@ int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& ha
   return o->Err;
 }
 
-int TSmbLibrary::ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err) {
-  struct TOut {
-    int Err = EBADF;
-    QByteArray Data;
-  };
-  auto o = std::make_shared<TOut>();
-  if (!Run([o, handle, offset, count] {
-        SMBCFILE* f = S().Files.value(handle);
-        if (!f) return;
-        SMBCCTX* ctx = S().Ctx;
-        if (S().FilePos.value(handle, -1) != offset) {
-          errno = 0;
-          if (smbc_getFunctionLseek(ctx)(ctx, f, off_t(offset), SEEK_SET) < 0) {
-            o->Err = errno ? errno : EIO;
-            S().FilePos.insert(handle, -1);
-            return;
-          }
-        }
-        o->Data.resize(count);
-        qint64 done = 0;
-        while (done < count) {  // one call normally does it; a short one is asked again
-          errno = 0;
-          const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, o->Data.data() + done, size_t(count - done));
-          if (n < 0) {
-            o->Err = errno ? errno : EIO;
-            S().FilePos.insert(handle, -1);
-            return;
-          }
-          if (n == 0) break;
-          done += n;
-        }
-        o->Data.truncate(int(done));
-        S().FilePos.insert(handle, offset + done);
-        o->Err = 0;
-      })) {
+struct TSmbLibrary::TPendingRead {
+  std::shared_ptr<TTask> Task;
+  int Err = EBADF;
+  QByteArray Data;
+};
+
+std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle, qint64 offset, int count) {
+  auto o = std::make_shared<TPendingRead>();
+  o->Task = Submit([o = std::weak_ptr<TPendingRead>(o), handle, offset, count] {
+    SMBCFILE* f = S().Files.value(handle);
+    auto r = o.lock();
+    if (!f || !r) return;  // closed, or nobody waits for it any more
+    SMBCCTX* ctx = S().Ctx;
+    if (S().FilePos.value(handle, -1) != offset) {
+      errno = 0;
+      if (smbc_getFunctionLseek(ctx)(ctx, f, off_t(offset), SEEK_SET) < 0) {
+        r->Err = errno ? errno : EIO;
+        S().FilePos.insert(handle, -1);
+        return;
+      }
+    }
+    r->Data.resize(count);
+    qint64 done = 0;
+    while (done < count) {  // one call normally does it; a short one is asked again
+      errno = 0;
+      const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, r->Data.data() + done, size_t(count - done));
+      if (n < 0) {
+        r->Err = errno ? errno : EIO;
+        S().FilePos.insert(handle, -1);
+        return;
+      }
+      if (n == 0) break;
+      done += n;
+    }
+    r->Data.truncate(int(done));
+    S().FilePos.insert(handle, offset + done);
+    r->Err = 0;
+  });
+  return o;
+}
+
+int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err) {
+  if (!read || !Wait(read->Task)) {
     err = Abandoned;
     return -1;
   }
-  err = o->Err;
-  if (o->Err) return -1;
-  std::memcpy(buffer, o->Data.constData(), size_t(o->Data.size()));
-  return int(o->Data.size());
+  err = read->Err;
+  if (read->Err) return -1;
+  const int n = qMin(count, int(read->Data.size()));
+  std::memcpy(buffer, read->Data.constData(), size_t(n));
+  return n;
+}
+
+int TSmbLibrary::ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err) {
+  if (Stopped()) {
+    err = Abandoned;
+    return -1;
+  }
+  return FinishRead(StartRead(handle, offset, count), buffer, count, err);
 }
 
 void TSmbLibrary::Close(qint64 handle) {

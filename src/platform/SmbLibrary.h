@@ -54,6 +54,12 @@ class TSmbLibrary {
   int Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size, qint64& writeTimeNs);
   // Bytes read at `offset` (fewer only at the end), or -1 with `err` set.
   int ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err);
+  // The same in two steps: the read starts at once and runs while the
+  // caller does other work (writes the chunk before, say); Finish waits
+  // for it and hands over its bytes.
+  struct TPendingRead;
+  std::shared_ptr<TPendingRead> StartRead(qint64 handle, qint64 offset, int count);
+  int FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err);
   // Closes without waiting.
   void Close(qint64 handle);
 
@@ -70,8 +76,11 @@ class TSmbLibrary {
  private:
   TSmbLibrary();
   struct TQueue;
+  struct TTask;
   // Runs `job` on the library's thread; false when abandoned.
   bool Run(std::function<void()> job);
+  std::shared_ptr<TTask> Submit(std::function<void()> job);
+  bool Wait(const std::shared_ptr<TTask>& task);
   void Post(std::function<void()> job);
   std::shared_ptr<TQueue> FQueue;
 };

@@ -1,6 +1,9 @@
 #include "platform/SmbNetwork.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -90,14 +93,40 @@ QString LookUp(const QString& name, int ms) {
 
 int Abandoned() { return ERROR_BAD_NETPATH; }
 
-// A file of a share as the read-ahead buffer reads it.
+// True when the user holds Kerberos tickets (a credential cache exists).
+bool HaveTickets() {
+  QString cache = qEnvironmentVariable("KRB5CCNAME");
+  if (cache.isEmpty()) cache = QStringLiteral("FILE:/tmp/krb5cc_%1").arg(::getuid());
+  if (cache.startsWith(QLatin1String("FILE:"))) return QFileInfo::exists(cache.mid(5));
+  if (cache.startsWith(u'/')) return QFileInfo::exists(cache);
+  return true;  // a keyring or directory cache: let the library look
+}
+
+// A file of a share as the read-ahead buffer reads it. Each read starts
+// the next one, so the server sends the next chunk while the program
+// writes this one.
 class TLibraryFile : public TSmbFileSource {
  public:
   TLibraryFile(qint64 handle, qint64 size, qint64 writeTimeNs) : FHandle(handle), FSize(size), FTime(writeTimeNs) {}
-  ~TLibraryFile() override { TSmbLibrary::Get().Close(FHandle); }
+  ~TLibraryFile() override {
+    FNext.reset();
+    TSmbLibrary::Get().Close(FHandle);
+  }
   int ReadAt(qint64 offset, char* buffer, int count) override {
+    TSmbLibrary& lib = TSmbLibrary::Get();
+    std::shared_ptr<TSmbLibrary::TPendingRead> read;
+    if (FNext && FNextOffset == offset && FNextCount == count) read = std::move(FNext);
+    FNext.reset();
+    if (TSmbLibrary::Stopped()) return -1;
+    if (!read) read = lib.StartRead(FHandle, offset, count);
     int err = 0;
-    return TSmbLibrary::Get().ReadAt(FHandle, offset, buffer, count, err);
+    const int n = lib.FinishRead(read, buffer, count, err);
+    if (n == count) {
+      FNextOffset = offset + n;
+      FNextCount = count;
+      FNext = lib.StartRead(FHandle, FNextOffset, count);
+    }
+    return n;
   }
   qint64 Size() override { return FSize; }
   bool WriteTime(qint64& ns) override {
@@ -107,6 +136,9 @@ class TLibraryFile : public TSmbFileSource {
 
  private:
   qint64 FHandle, FSize, FTime;
+  std::shared_ptr<TSmbLibrary::TPendingRead> FNext;  // the read started ahead
+  qint64 FNextOffset = -1;
+  int FNextCount = 0;
 };
 
 }  // namespace
@@ -140,10 +172,44 @@ QString TSmbNetwork::UrlHost(const QString& server) {
   return address.isEmpty() ? Bare(server) : address;
 }
 
+QString TSmbNetwork::KnownHost(const QString& server) {
+  const QString key = Bare(server).toUpper();
+  QMutexLocker lock(&FMutex);
+  QString a = FSeen.value(key);
+  if (a.isEmpty()) a = FLookedUp.value(key);
+  return a.isEmpty() ? Bare(server) : a;
+}
+
+QString TSmbNetwork::KerberosHost(const QString& server) {
+  if (!HaveTickets()) return {};
+  const QString key = Bare(server).toUpper();
+  QString domain;
+  {
+    QMutexLocker lock(&FMutex);
+    if (auto it = FKerberosHost.constFind(key); it != FKerberosHost.constEnd()) return *it;
+    domain = FDnsDomain.value(key);
+  }
+  QString found;
+  const QString name = Bare(server).toLower();
+  for (const QString& candidate : {domain.isEmpty() ? QString() : name + u'.' + domain, name}) {
+    if (candidate.isEmpty() || TSmbLibrary::Stopped()) continue;
+    if (!LookUp(candidate, LookupMs).isEmpty()) {
+      found = candidate;
+      break;
+    }
+  }
+  if (TSmbLibrary::Stopped()) return found;
+  QMutexLocker lock(&FMutex);
+  FKerberosHost.insert(key, found);
+  return found;
+}
+
 int TSmbNetwork::WithServer(const QString& server, QString& host,
                             const std::function<int(const QString& host, const TSmbCredential&)>& attempt) {
-  host = UrlHost(server);
-  if (!SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
+  // Without an address there is nothing to probe, and the library's own
+  // NetBIOS name queries would only cost more time.
+  host = Address(server);
+  if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
   int remembered = 0;
@@ -152,8 +218,12 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
     remembered = FCredential.value(key, 0);
   }
   const int before = remembered;
+  // The first credential is the user's ticket, if any: it needs the
+  // server's name; the others go by address.
+  const QString ticketHost = KerberosHost(server);
   const int e = SmbCredentials::TryInOrder(
-      key, SmbCredentials::System(), remembered, [&](const TSmbCredential& c) { return attempt(host, c); },
+      key, SmbCredentials::System(), remembered,
+      [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
   if (e == NO_ERROR && remembered != before) {
     QMutexLocker lock(&FMutex);
@@ -240,13 +310,20 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   }
   QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest());
   if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
-  QHash<QString, QString> seen;
-  for (const TFoundServer& s : found)
+  QHash<QString, QString> seen, domains;
+  for (const TFoundServer& s : found) {
     if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), Dotted(s.Addresses.first()));
+    if (s.GroupIsDomain && WinPath::IsPlainEntryName(s.Group)) domains.insert(s.Name.toUpper(), s.Group.toLower());
+  }
   {
     QMutexLocker lock(&FMutex);
     FSeen = seen;
+    FDnsDomain = domains;
+    FKerberosHost.clear();
   }
+  // Every server found is probed at once, side by side: the walk that
+  // follows then waits at most once for a server that does not answer.
+  for (const QString& address : seen) SmbProbe::Start(address);
   // Servers without a workgroup, or with a DNS domain, are asked for their
   // own workgroup or NetBIOS domain name; else they join ours.
   QString local;

@@ -45,6 +45,9 @@ class TSmbNetwork : public TNetBackend {
   // The host an smb:// address names the server by: the address discovery
   // saw or a name lookup found, else the name itself.
   QString UrlHost(const QString& server);
+  // The same from what is known already, without any lookup: for callers
+  // that must not wait (the desktop shell on the GUI thread).
+  QString KnownHost(const QString& server);
 
  private:
   // The address of a server, dotted; empty when no lookup finds it.
@@ -53,10 +56,16 @@ class TSmbNetwork : public TNetBackend {
   // after the probe; `attempt` returns a Windows code.
   int WithServer(const QString& server, QString& host, const std::function<int(const QString& host, const TSmbCredential&)>& attempt);
   int Discover(QList<NetApi::NETRESOURCE>& out);
+  // The name a Kerberos ticket can reach the server by (tickets name hosts,
+  // not addresses): its DNS name in its domain, or its bare name, when the
+  // user holds tickets and DNS knows that name; else empty.
+  QString KerberosHost(const QString& server);
 
   QMutex FMutex;
   QList<TFoundServer> FServers;              // the last discovery, groups filled in
   QHash<QString, QString> FSeen;             // upper-case name -> address discovery saw
   QHash<QString, QString> FLookedUp;         // upper-case name -> address found ("" none)
   QHash<QString, int> FCredential;           // upper-case name -> credential that worked
+  QHash<QString, QString> FDnsDomain;        // upper-case name -> DNS domain discovery saw
+  QHash<QString, QString> FKerberosHost;     // upper-case name -> KerberosHost() ("" none)
 };

@@ -3,6 +3,10 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
+#include <QWaitCondition>
+
+#include <memory>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -18,6 +22,8 @@
 namespace SmbProbe {
 
 namespace {
+
+
 
 // A NetBIOS session header and an SMB2 NEGOTIATE offering the dialects
 // 2.0.2 to 3.0.2 (3.1.1 would need negotiate contexts).
@@ -73,18 +79,39 @@ bool WaitFor(int fd, short events, const QElapsedTimer& clock, int budgetMs, con
   }
 }
 
+// One host's answer, or the probe under way that will give it.
 struct TKnown {
+  bool Done = false;
   bool Answers = false;
-  QElapsedTimer Since;
+  QElapsedTimer Since;  // when the answer came
 };
 
 QMutex& KnownLock() {
   static QMutex m;
   return m;
 }
-QHash<QString, TKnown>& Known() {
-  static QHash<QString, TKnown> k;
+QWaitCondition& KnownChanged() {
+  static QWaitCondition c;
+  return c;
+}
+QHash<QString, std::shared_ptr<TKnown>>& Known() {
+  static QHash<QString, std::shared_ptr<TKnown>> k;
   return k;
+}
+
+// Probes `host` for `known` and publishes the answer.
+void Probe(const QString& host, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop) {
+  const bool answers = Answers(host, 445, BudgetMs, stop);
+  QMutexLocker lock(&KnownLock());
+  if (stop && stop()) {
+    // An interrupted probe proves nothing: forget it, so the next asks anew.
+    if (Known().value(host.toLower()) == known) Known().remove(host.toLower());
+  } else {
+    known->Answers = answers;
+    known->Since.start();
+  }
+  known->Done = true;
+  KnownChanged().wakeAll();
 }
 
 }  // namespace
@@ -119,24 +146,45 @@ bool Answers(const QString& host, int port, int budgetMs, const std::function<bo
 
 bool Cached(const QString& host, const std::function<bool()>& stop, int keepMs) {
   const QString key = host.toLower();
+  std::shared_ptr<TKnown> known;
   {
     QMutexLocker lock(&KnownLock());
-    auto it = Known().constFind(key);
-    if (it != Known().constEnd() && it->Since.elapsed() < keepMs) return it->Answers;
+    for (;;) {
+      known = Known().value(key);
+      if (!known || (known->Done && known->Since.isValid() && known->Since.elapsed() >= keepMs)) {
+        known = std::make_shared<TKnown>();
+        Known().insert(key, known);
+        break;  // ours to probe
+      }
+      if (known->Done) return known->Answers;
+      // Someone else's probe is under way: its answer is ours too.
+      if (stop && stop()) return false;
+      KnownChanged().wait(&KnownLock(), 50);
+    }
   }
-  const bool answers = Answers(host, 445, BudgetMs, stop);
-  if (stop && stop()) return answers;  // an interrupted probe proves nothing
-  TKnown k;
-  k.Answers = answers;
-  k.Since.start();
-  QMutexLocker lock(&KnownLock());
-  Known().insert(key, k);
-  return answers;
+  Probe(host, known, stop);
+  return known->Answers;
+}
+
+void Start(const QString& host) {
+  const QString key = host.toLower();
+  std::shared_ptr<TKnown> known;
+  {
+    QMutexLocker lock(&KnownLock());
+    if (Known().contains(key)) return;
+    known = std::make_shared<TKnown>();
+    Known().insert(key, known);
+  }
+  std::thread([host, known] { Probe(host, known, {}); }).detach();
 }
 
 void Forget() {
   QMutexLocker lock(&KnownLock());
-  Known().clear();
+  // Probes under way keep their records; only the answers go.
+  for (auto it = Known().begin(); it != Known().end();) {
+    if ((*it)->Done) it = Known().erase(it);
+    else ++it;
+  }
 }
 
 }  // namespace SmbProbe

@@ -19,6 +19,10 @@ constexpr int BudgetMs = 1500;
 bool Answers(const QString& host, int port = 445, int budgetMs = BudgetMs, const std::function<bool()>& stop = {});
 // Answers(), remembered per host for `keepMs`.
 bool Cached(const QString& host, const std::function<bool()>& stop = {}, int keepMs = 60000);
+// Starts probing `host` in the background, unless its answer is known or
+// under way; Cached() then waits for that answer instead of probing again.
+// Lets a scan probe every server found at once.
+void Start(const QString& host);
 // Forgets every remembered answer (a new scan asks again).
 void Forget();
 

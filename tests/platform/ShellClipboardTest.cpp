@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "platform/Clipboard.h"
 #include "platform/NetBackend.h"
 #include "platform/Shell.h"
+#include "platform/SmbNetwork.h"
 #include "platform/WinPath.h"
 #include "support/ShellRecorder.h"
 #include "support/SimNet.h"
@@ -192,4 +194,81 @@ TEST_F(SimNetShell, FileDropGoesOnTheClipboardAsBytesAndAsUrls) {
   Clipboard::SetText(clipboard, "*.txt");
   EXPECT_EQ(clipboard->text(), "*.txt");
   EXPECT_TRUE(Clipboard::GetAsHandle(clipboard, Clipboard::CF_HDROP).isEmpty());
+}
+
+// ---------------------------------------------------------------- the real network
+
+namespace {
+
+// Makes the real SMB back end current for as long as it lives.
+struct RealNetwork {
+  std::shared_ptr<TNetBackend> previous = NetBackend::Current();
+  RealNetwork() { NetBackend::Use(std::make_shared<TSmbNetwork>()); }
+  ~RealNetwork() { NetBackend::Use(previous); }
+};
+
+}  // namespace
+
+TEST(ShellRealNetwork, ItemsAndClipboardNameSmbAddressesWithEveryCharacterKept) {
+  RealNetwork real;
+  ShellRecorder shell;
+  const QString item = QStringLiteral("\\\\SRV1\\pub\\50% off #1\\R\u00e9sum\u00e9, final.txt");
+  const QUrl url = Shell::ItemUrl(item);
+  ASSERT_TRUE(url.isValid());
+  EXPECT_EQ(url.scheme(), "smb");
+  EXPECT_EQ(url.host(), "srv1");
+  EXPECT_EQ(url.path(QUrl::FullyDecoded), QStringLiteral("/pub/50% off #1/R\u00e9sum\u00e9, final.txt"));
+  EXPECT_TRUE(url.fragment().isEmpty());
+  EXPECT_EQ(Shell::ItemUrl("\\\\SRV1\\").toString(), "smb://srv1/");
+
+  // Open and show hand the desktop the address.
+  EXPECT_GT(Shell::WinExec("explorer.exe /n, /select, " + item, Shell::SW_RESTORE), 31u);
+  EXPECT_GT(Shell::ShellExecute(nullptr, "open", "\\\\SRV1\\pub\\", "", "", Shell::SW_RESTORE), 32);
+  ASSERT_EQ(shell.Requests.size(), 2u);
+  EXPECT_EQ(shell.Requests[0].kind, Shell::TShellRequest::Show);
+  EXPECT_EQ(shell.Requests[0].url, url);
+  EXPECT_EQ(shell.Requests[1].url.toString(), "smb://srv1/pub/");
+
+  // The clipboard's URL list carries the same addresses.
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  ASSERT_TRUE(Clipboard::SetAsHandle(clipboard, Clipboard::CF_HDROP,
+                                     DropBlock({"\\\\SRV1\\pub\\a b.txt", "\\\\SRV2\\data\\dir"})));
+  const QList<QUrl> urls = clipboard->mimeData()->urls();
+  ASSERT_EQ(urls.size(), 2);
+  EXPECT_EQ(urls[0].toString(QUrl::FullyEncoded), "smb://srv1/pub/a%20b.txt");
+  EXPECT_EQ(urls[1].toString(), "smb://srv2/data/dir");
+}
+
+TEST(ShellShowItem, AnItemWithACommaReachesTheFileManagerAsOneItem) {
+  // The file manager's call, made by the real command with a stand-in
+  // dbus-send that writes down the arguments it was given.
+  QTemporaryDir dir;
+  const QString log = dir.filePath("args");
+  QFile fake(dir.filePath("dbus-send"));
+  ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+  fake.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"" + QFile::encodeName(log) + "\"; done\n");
+  fake.close();
+  fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+  const QUrl item = QUrl::fromLocalFile("/tmp/Smith, John/a,b c.txt");
+  const QStringList command = Shell::ShowItemCommand(item);
+  QProcess run;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("PATH", dir.path() + ":" + env.value("PATH"));
+  run.setProcessEnvironment(env);
+  run.start(command.first(), command.mid(1));
+  ASSERT_TRUE(run.waitForFinished(30000));
+
+  QFile f(log);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QStringList args = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+  QString array;
+  for (const QString& a : args)
+    if (a.startsWith("array:string:")) array = a.mid(13);
+  ASSERT_FALSE(array.isEmpty()) << args.join(" | ").toStdString();
+  // dbus-send would split at a comma: there is none, and the one item reads
+  // back as the whole path.
+  EXPECT_FALSE(array.contains(','));
+  EXPECT_EQ(QUrl::fromEncoded(array.toUtf8()).toLocalFile(), "/tmp/Smith, John/a,b c.txt");
+  EXPECT_TRUE(args.contains("org.freedesktop.FileManager1.ShowItems"));
 }

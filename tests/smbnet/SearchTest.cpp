@@ -1,0 +1,163 @@
+// Searches over real shares, driven as the user drives them: ticked shares,
+// a mask or a group, Find, and the rows that come back with the Windows
+// attributes, sizes and dates the servers keep. The expected sizes and
+// dates are read from the files the servers serve. Servers list a folder in
+// their own order, so rows are compared as sets.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QFileInfo>
+#include <QTreeWidgetItem>
+#include <gtest/gtest.h>
+
+#include "SmbnetEnv.h"
+#include "app/Main.h"
+#include "config/En_language.h"
+#include "platform/DateFormat.h"
+#include "platform/ListView.h"
+#include "search/Editgroups.h"
+#include "search/Search_state.h"
+#include "support/SearchRun.h"
+
+namespace {
+
+class SmbnetSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Smbnet::Present()) GTEST_SKIP() << "not inside scripts/smbnet run";
+    DateFormat::SetShortDateFormat("dd.mm.yyyy");
+    DateFormat::SetLongTimeFormat("hh:nn:ss");
+    S = std::make_unique<SearchRun>();
+    FUse = std::make_unique<Smbnet::TUse>();
+    GroupExtensions.clear();
+  }
+  void TearDown() override {
+    if (S) EXPECT_TRUE(SearchRun::WaitForWorkers(30000));
+    FUse.reset();
+    S.reset();
+    GroupExtensions.clear();
+    DateFormat::ResetToSystem();
+  }
+  void Tick(const QString& server, const QStringList& shares) {
+    QTreeWidgetItem* node = S->AddComputer(server, true);
+    for (const QString& share : shares) S->AddShare(node, share, true);
+  }
+  void Search(const QString& mask) {
+    S->Find(mask);
+    ASSERT_TRUE(S->WaitForSearchEnd(60000));
+  }
+  void SearchGroup(const QString& types) {
+    FormMain->CheckBoxGroup->setChecked(true);
+    QComboBox* combo = FormMain->ComboBoxGroup;
+    combo->clear();
+    combo->addItem(GroupComboItem("G", types));
+    combo->addItem(TextGroupsEdit);
+    combo->setCurrentIndex(0);
+    FormMain->ButtonFindClick(FormMain->ButtonFind);
+    ASSERT_TRUE(S->WaitForSearchEnd(60000));
+  }
+  static QStringList Sorted(QStringList l) {
+    l.sort();
+    return l;
+  }
+  // "SERVER|\share\folder\|caption|type|size|attributes" of a served file.
+  static QString Row(const QString& server, const QString& share, const QString& folder, const QString& name,
+                     const QString& attributes) {
+    const QFileInfo f(Smbnet::Local(server, share + '/' + folder + name));
+    const QString backslashed = QString(folder).replace('/', '\\');
+    return QStringList{server, "\\" + share + "\\" + backslashed, f.completeBaseName(), f.suffix(),
+                       QString::number(f.size()), attributes}
+        .join('|');
+  }
+  // The date column of the row of a caption.
+  static QString DateOf(const QString& caption) {
+    const TListView* list = FormMain->ListViewResult;
+    for (int i = 0; i < list->Count(); ++i)
+      if (list->Item(i).Caption == caption) return list->Item(i).SubItems.value(2);
+    return "<no row>";
+  }
+  static QString LocalDate(const QString& server, const QString& path) {
+    return QFileInfo(Smbnet::Local(server, path)).lastModified().toString("dd.MM.yyyy hh:mm:ss");
+  }
+  std::unique_ptr<SearchRun> S;
+  std::unique_ptr<Smbnet::TUse> FUse;
+};
+
+TEST_F(SmbnetSearch, AMaskFindsEveryMatchWithItsAttributesSizeAndDate) {
+  Tick("SRV1", {"pub"});
+  Search("*.txt");
+  // The hidden folder is not entered; names with blanks and accents come whole.
+  EXPECT_EQ(Sorted(S->Rows()), Sorted({
+                                   Row("SRV1", "pub", "", "readme.txt", "-a--"),
+                                   Row("SRV1", "pub", "docs/", "readonly.txt", "ra--"),
+                                   Row("SRV1", "pub", "docs/", "hidden.txt", "-ah-"),
+                                   Row("SRV1", "pub", "docs/", "normal.txt", "----"),
+                                   Row("SRV1", "pub", "Folder With Spaces/nested/", "deep file.txt", "-a--"),
+                                   Row("SRV1", "pub", "Ünïcødé Mappe/", "Straße café.txt", "-a--"),
+                               }));
+  EXPECT_EQ(FoundCount, 6);
+  EXPECT_EQ(S->Panel(1), TextStatusFiles + "6");
+  EXPECT_EQ(DateOf("readonly"), LocalDate("SRV1", "pub/docs/readonly.txt"));
+  EXPECT_EQ(DateOf("Straße café"), LocalDate("SRV1", "pub/Ünïcødé Mappe/Straße café.txt"));
+  EXPECT_EQ(DateOf("readme"), LocalDate("SRV1", "pub/readme.txt"));
+}
+
+TEST_F(SmbnetSearch, SizesPastFourGigabytesAndEveryAttributeComeWhole) {
+  Tick("SRV1", {"pub"});
+  Search("*.*");
+  const QStringList rows = S->Rows();
+  EXPECT_TRUE(rows.contains(Row("SRV1", "pub", "", "sparse-5g.bin", "-a--"))) << rows.join('\n').toStdString();
+  EXPECT_TRUE(rows.contains("SRV1|\\pub\\|sparse-5g|bin|5368709120|-a--"));
+  EXPECT_TRUE(rows.contains(Row("SRV1", "pub", "docs/", "system.sys", "-a-s")));
+  EXPECT_TRUE(rows.contains(Row("SRV1", "pub", "docs/", "all.dat", "rahs")));
+  EXPECT_TRUE(rows.contains(Row("SRV1", "pub", "", "block-test.bin", "-a--")));
+  EXPECT_EQ(DateOf("sparse-5g"), LocalDate("SRV1", "pub/sparse-5g.bin"));
+}
+
+TEST_F(SmbnetSearch, AGroupFindsItsTypesOverSeveralServers) {
+  Tick("SRV1", {"pub"});
+  Tick("SRV3", {"tools"});
+  Tick("SRV2", {"data"});
+  SearchGroup("bin, sys, exe");
+  EXPECT_EQ(Sorted(S->Rows()), Sorted({
+                                   Row("SRV1", "pub", "", "block-test.bin", "-a--"),
+                                   Row("SRV1", "pub", "", "sparse-5g.bin", "-a--"),
+                                   Row("SRV1", "pub", "docs/", "system.sys", "-a-s"),
+                                   Row("SRV3", "tools", "bin/", "tool.exe", "-a--"),
+                                   Row("SRV2", "data", "project/", "data.bin", "-a--"),
+                               }));
+  EXPECT_EQ(GroupExtensions, (QStringList{".bin", ".sys", ".exe"}));
+}
+
+TEST_F(SmbnetSearch, ThePasswordShareIsReadWithTheAuthenticationFileAndSkippedWithout) {
+  {
+    Smbnet::TAuthFile none(false);
+    Tick("SRV1", {"secret", "pub"});
+    Search("*.txt");
+    EXPECT_TRUE(S->Rows().filter("\\secret\\").isEmpty()) << S->Rows().join('\n').toStdString();
+    // The readable share next to it is searched all the same.
+    EXPECT_FALSE(S->Rows().filter("\\pub\\").isEmpty());
+  }
+  {
+    Smbnet::TAuthFile with(true);
+    Search("*.txt");
+    EXPECT_EQ(Sorted(S->Rows().filter("\\secret\\")), Sorted({Row("SRV1", "secret", "", "secret.txt", "-a--"),
+                                                          Row("SRV1", "secret", "inner/", "more.txt", "-a--")}));
+  }
+}
+
+TEST_F(SmbnetSearch, NamesThatWouldActAsPathsAreNeverRows) {
+  Tick("SRV2", {"odd"});
+  Search("*");
+  const QStringList rows = S->Rows();
+  EXPECT_TRUE(rows.contains(Row("SRV2", "odd", "", "safe.txt", "-a--"))) << rows.join('\n').toStdString();
+  EXPECT_TRUE(rows.contains(Row("SRV2", "odd", "sub/", "inner.txt", "-a--")));
+  for (const QString& row : rows) {
+    const QString caption = row.section('|', 2, 2) + '.' + row.section('|', 3, 3);
+    EXPECT_FALSE(caption.contains(':') || caption.contains('\\') || caption.contains('/') || caption.contains('\a') ||
+                 caption.contains("escape") || caption.contains("up."))
+        << row.toStdString();
+  }
+}
+
+}  // namespace

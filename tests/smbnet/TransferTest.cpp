@@ -1,0 +1,174 @@
+// Copies and tasks from real shares, through their transfer windows: what
+// arrives is byte for byte what the server serves, with its dates; a
+// truncated copy is resumed; a synchronise task mirrors a folder; and a
+// share full of names that would act as paths puts nothing outside the
+// destination.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include "SmbnetEnv.h"
+#include "TaskFixture.h"
+#include "app/Main.h"
+#include "platform/Thread.h"
+#include "platform/WinPath.h"
+#include "transfer/Tasks.h"
+
+namespace {
+
+const QString Pub = QStringLiteral("\\\\SRV1\\pub\\");
+
+class SmbnetTransfer : public TaskFixture {
+ protected:
+  void SetUp() override {
+    if (!Smbnet::Present()) GTEST_SKIP() << "not inside scripts/smbnet run";
+    TaskFixture::SetUp();
+    FUse = std::make_unique<Smbnet::TUse>();
+  }
+  void TearDown() override {
+    if (!FUse) return;
+    EXPECT_TRUE(WaitUntil([] { return TThread::RunningCount() == 0; }, 60000));
+    FUse.reset();
+    TaskFixture::TearDown();
+  }
+  static QByteArray Served(const QString& server, const QString& path) {
+    QFile f(Smbnet::Local(server, path));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+  }
+  static QDateTime ServedModified(const QString& server, const QString& path) {
+    return QFileInfo(Smbnet::Local(server, path)).lastModified();
+  }
+  static void SetLocalModified(const QString& drivePath, const QDateTime& when) {
+    QFile f(WinPath::ToLocal(drivePath));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+  }
+  // Every file below a folder of this machine, relative, sorted.
+  static QStringList FilesBelow(const QString& localFolder) {
+    QStringList out;
+    QDirIterator it(localFolder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << QDir(localFolder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+  }
+  std::unique_ptr<Smbnet::TUse> FUse;
+};
+
+TEST_F(SmbnetTransfer, CopyToBringsFilesAndFolderTreesByteIdenticalWithTheirDates) {
+  const QStringList files = {"block-test.bin", "readme.txt", "docs/readonly.txt", "docs/all.dat",
+                             "Folder With Spaces/nested/deep file.txt", "Ünïcødé Mappe/Straße café.txt"};
+  double total = 0;
+  for (const QString& f : files) total += QFileInfo(Smbnet::Local("SRV1", "pub/" + f)).size();
+  // As Copy to hands them over from the search results: each name with the
+  // folder it was found in; folders end with a backslash.
+  const QString docs = Pub + "docs\\";
+  auto form = StartCopy({"block-test.bin", "readme.txt", "readonly.txt", "all.dat", "Folder With Spaces\\",
+                         "Ünïcødé Mappe\\"},
+                        {Pub, Pub, docs, docs, Pub, Pub}, Destination, total);
+  ASSERT_TRUE(WaitForEnd(form, 60000));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  EXPECT_EQ(ExistsAsked, 0);
+  const QStringList arrived = {"block-test.bin", "readme.txt", "readonly.txt", "all.dat",
+                               "Folder With Spaces/nested/deep file.txt", "Ünïcødé Mappe/Straße café.txt"};
+  for (int i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(files[i].toStdString());
+    const QString local = Destination + QString(arrived[i]).replace('/', '\\');
+    EXPECT_EQ(ReadLocal(local), Served("SRV1", "pub/" + files[i]));
+    EXPECT_EQ(LocalModified(local), ServedModified("SRV1", "pub/" + files[i]));
+  }
+}
+
+TEST_F(SmbnetTransfer, ATruncatedCopyIsResumedByteIdentical) {
+  const QByteArray served = Served("SRV1", "pub/block-test.bin");
+  ASSERT_EQ(served.size(), 3000000);
+  // An odd length, not a whole number of blocks; the source's date, so the
+  // download task takes it for an interrupted copy of the same file.
+  WriteLocal(Destination + "block-test.bin", served.left(1234567));
+  SetLocalModified(Destination + "block-test.bin", ServedModified("SRV1", "pub/block-test.bin"));
+  Start(AddTask("resume", Pub + "block-test.bin", Destination, false));
+  ASSERT_TRUE(WaitForAll(60000));
+  EXPECT_EQ(ReadLocal(Destination + "block-test.bin"), served);
+  EXPECT_EQ(LocalModified(Destination + "block-test.bin"), ServedModified("SRV1", "pub/block-test.bin"));
+
+  // The same through Copy to, answering the file-exists question with Append.
+  const QString copyDest = Destination + "copy\\";
+  WriteLocal(copyDest + "block-test.bin", served.left(700001));
+  ExistsAnswers.push_back(TExistsAnswer::Append);
+  auto form = StartCopy({"block-test.bin"}, {Pub}, copyDest, served.size());
+  ASSERT_TRUE(WaitForEnd(form, 60000));
+  EXPECT_EQ(ExistsAsked, 1);
+  EXPECT_EQ(ReadLocal(copyDest + "block-test.bin"), served);
+}
+
+TEST_F(SmbnetTransfer, ASynchroniseTaskMirrorsAFolderAndASecondRunChangesNothing) {
+  const QString project = QStringLiteral("\\\\SRV2\\data\\project\\");
+  const QString mirror = Destination + "project\\";
+  WriteLocal(mirror + "gone.txt", "no longer on the server");
+  WriteLocal(mirror + "plan.txt", "an older plan, longer than the new one");
+  const int row = AddTask("mirror", project, Destination, true);
+  Start(row);
+  ASSERT_TRUE(WaitForAll(60000));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  for (const QString& f : {QString("plan.txt"), QString("data.bin"), QString("sub dir/ä ö ü.txt")}) {
+    SCOPED_TRACE(f.toStdString());
+    const QString local = mirror + QString(f).replace('/', '\\');
+    EXPECT_EQ(ReadLocal(local), Served("SRV2", "data/project/" + f));
+    EXPECT_EQ(LocalModified(local), ServedModified("SRV2", "data/project/" + f));
+  }
+  EXPECT_FALSE(LocalExists(mirror + "gone.txt"));
+  EXPECT_EQ(FilesBelow(WinPath::ToLocal(mirror)), QStringList({"data.bin", "plan.txt", "sub dir/ä ö ü.txt"}));
+  EXPECT_EQ(Complete("mirror"), "100%");
+
+  const QDateTime before = QFileInfo(WinPath::ToLocal(mirror + "data.bin")).metadataChangeTime();
+  Start(TaskRow("mirror"));
+  ASSERT_TRUE(WaitForAll(60000));
+  EXPECT_EQ(QFileInfo(WinPath::ToLocal(mirror + "data.bin")).metadataChangeTime(), before);
+  EXPECT_EQ(Complete("mirror"), "100%");
+}
+
+TEST_F(SmbnetTransfer, AShareOfHostileNamesPutsNothingOutsideTheDestination) {
+  // The destination lies two levels down in a folder of its own, so that
+  // "..\..\" from it would still land in a folder the test can see.
+  const QString outer = Destination + "outer\\";
+  const QString dest = outer + "inner\\";
+  WriteLocal(outer + "marker.txt", "outer");
+  Start(AddTask("odd", "\\\\SRV2\\odd\\", dest, true));
+  ASSERT_TRUE(WaitForAll(60000));
+  // Only the sound names arrive, inside the destination's share folder.
+  EXPECT_EQ(FilesBelow(WinPath::ToLocal(outer)),
+            QStringList({"inner/odd/safe.txt", "inner/odd/sub/inner.txt", "marker.txt"}));
+  const QString root = WinPath::ToLocal(Destination);
+  for (const QString& f : FilesBelow(root)) {
+    EXPECT_FALSE(f.contains("escape") || f.contains("up.txt") || f.contains(':') || f.contains('\\') || f.contains('\a'))
+        << f.toStdString();
+  }
+  EXPECT_EQ(ReadLocal(dest + "odd\\safe.txt"), Served("SRV2", "odd/safe.txt"));
+
+  // Copy to of the folder whose listing holds backslashed names: nothing
+  // arrives from it, and nothing anywhere else.
+  auto form = StartCopy({"trap\\"}, {"\\\\SRV2\\odd\\"}, dest, 0);
+  ASSERT_TRUE(WaitForEnd(form, 60000));
+  for (const QString& f : FilesBelow(root)) EXPECT_FALSE(f.contains("escape") || f.contains("up.txt")) << f.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(WinPath::ToLocal(Destination) + "/../escape.txt"));
+}
+
+TEST_F(SmbnetTransfer, ThePasswordShareCopiesWithTheAuthenticationFileOnly) {
+  const QString secret = QStringLiteral("\\\\SRV1\\secret\\");
+  {
+    Smbnet::TAuthFile none(false);
+    auto form = StartCopy({"secret.txt"}, {secret}, Destination, 11);
+    ASSERT_TRUE(WaitForEnd(form, 60000));
+    EXPECT_FALSE(LocalExists(Destination + "secret.txt"));
+  }
+  Errors.clear();
+  {
+    Smbnet::TAuthFile with(true);
+    auto form = StartCopy({"secret.txt"}, {secret}, Destination, 11);
+    ASSERT_TRUE(WaitForEnd(form, 60000));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+    EXPECT_EQ(ReadLocal(Destination + "secret.txt"), Served("SRV1", "secret/secret.txt"));
+  }
+}
+
+}  // namespace
