@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+#include <vector>
+
 #include "platform/WildMatch.h"
 
 namespace {
@@ -112,4 +116,45 @@ TEST(WildMatch, QuestionMarkRunsDoNotSlowDownOrOverrun) {
   EXPECT_TRUE(TWildMask("?").Matches(""));
   EXPECT_FALSE(TWildMask("?").Matches("."));
   EXPECT_TRUE(TWildMask("?.").Matches("x"));
+}
+
+TEST(WildMatch, OneBackTrackPointAgreesWithAFullSearchOnEveryShortCase) {
+  // A slow matcher that tries every way: "*" any run, "?" one character but
+  // not a dot, and a run of "?" nothing at a dot or at the end.
+  auto reference = [](const QString& mask, const QString& name) {
+    std::vector<signed char> memo((mask.size() + 1) * (name.size() + 1), -1);
+    std::function<bool(qsizetype, qsizetype)> go = [&](qsizetype m, qsizetype n) -> bool {
+      signed char& known = memo[m * (name.size() + 1) + n];
+      if (known >= 0) return known;
+      bool r;
+      if (m == mask.size()) {
+        r = n == name.size();
+      } else if (mask[m] == u'*') {
+        r = false;
+        for (qsizetype k = n; k <= name.size() && !r; ++k) r = go(m + 1, k);
+      } else if (mask[m] == u'?') {
+        if (n == name.size() || name[n] == u'.') {
+          qsizetype k = m;
+          while (k < mask.size() && mask[k] == u'?') ++k;
+          r = go(k, n);
+        } else {
+          r = go(m + 1, n + 1);
+        }
+      } else {
+        r = n < name.size() && name[n] == mask[m] && go(m + 1, n + 1);
+      }
+      known = r;
+      return r;
+    };
+    return go(0, 0);
+  };
+  std::mt19937 random(7);
+  const QString maskChars = "ab.?*", nameChars = "ab.";
+  for (int i = 0; i < 100000; ++i) {
+    QString mask, name;
+    for (int k = int(random() % 8); k > 0; --k) mask += maskChars[int(random() % maskChars.size())];
+    for (int k = int(random() % 9); k > 0; --k) name += nameChars[int(random() % nameChars.size())];
+    ASSERT_EQ(WildMatch::MaskMatch(mask, name), reference(mask, name))
+        << mask.toStdString() << " / " << name.toStdString();
+  }
 }
