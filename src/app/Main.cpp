@@ -128,6 +128,9 @@ TFormMain::TFormMain(QWidget* Owner) : QMainWindow(Owner) {
 }
 
 TFormMain::~TFormMain() {
+  // Freeing the focused list moves the focus; no handler may see that, as
+  // the actions it touches may already be gone.
+  disconnect(FFocusWatch);
   if (FormMain == this) FormMain = nullptr;
 }
 
@@ -591,7 +594,7 @@ void TFormMain::ConnectHandlers() {
   });
   for (QWidget* w : ListViewResult->findChildren<QWidget*>()) w->installEventFilter(this);
   // The list gets or loses the input focus as a whole.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+  FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     const bool wasIn = IsInside(old, ListViewResult);
     const bool isIn = IsInside(now, ListViewResult);
     if (!wasIn && isIn) ListViewResultEnter(ListViewResult);

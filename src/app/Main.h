@@ -346,6 +346,9 @@ class TFormMain : public QMainWindow, public TMessageTarget {
   void ConnectHandlers();
   // Set by ExitClick: the loop ends without the close path.
   bool FExiting = false;
+  // The application-wide focus watch of the result list; cut first when the
+  // window goes, as its children (the list, the actions) are freed after it.
+  QMetaObject::Connection FFocusWatch;
   // True while the computers tree handles a mouse press passed on to it.
   bool FInTreePress = false;
 };

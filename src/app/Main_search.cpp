@@ -8,7 +8,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <exception>
 
+#include "app/Application.h"
 #include "app/Endsearchform.h"
 #include "app/Main.h"
 #include "app/Main_search.h"
@@ -121,7 +123,13 @@ void TFormMain::ButtonFindClick(QObject*) {
   if (!SearchRunning() && !groupMode) {
     if (EditPattern->currentText().isEmpty()) return;
     PrepareSearchStart(this);
-    SavePatterns();
+    // A history that cannot be written is reported, and the search still
+    // starts: it ends as any search does and gives the panel back.
+    try {
+      SavePatterns();
+    } catch (...) {
+      Modal::ShowException(Application::ExceptionText(std::current_exception()));
+    }
     auto* worker = new TSearchPattern();
     SearchPatternThread = worker;
     worker->Resume();

@@ -41,6 +41,33 @@ bool Glob(QStringView mask, QStringView name) {
   return m == mask.size();
 }
 
+bool MaskMatch(QStringView mask, QStringView name) {
+  // As Glob, but "?" never takes a dot: at a dot or at the end of the name a
+  // run of "?" matches nothing, as the find calls match it ("????.bin" takes
+  // "k1.bin", "README?" takes "README", "page?htm" does not take "page.htm").
+  // Where a run of "?" ends depends only on where it starts, and later starts
+  // never end earlier, so the one back-track point of Glob stays enough.
+  qsizetype m = 0, n = 0, starM = -1, starN = 0;
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == u'*') {
+      starM = m++;
+      starN = n;
+    } else if (m < mask.size() && mask[m] == u'?' && name[n] == u'.') {
+      while (m < mask.size() && mask[m] == u'?') ++m;
+    } else if (m < mask.size() && (mask[m] == u'?' || Folded(mask[m]) == Folded(name[n]))) {
+      ++m;
+      ++n;
+    } else if (starM >= 0) {
+      m = starM + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && (mask[m] == u'*' || mask[m] == u'?')) ++m;
+  return m == mask.size();
+}
+
 namespace {
 
 bool Is83Char(QChar c) {
@@ -121,13 +148,13 @@ TWildMask::TWildMask(const QString& mask) : FMask(mask.toCaseFolded()) {
 bool TWildMask::MatchesOne(const QString& name) const {
   switch (FTail) {
     case Tail::DotStar:
-      return WildMatch::Glob(FMask, name) || WildMatch::Glob(FNoDotTail, name);
+      return WildMatch::MaskMatch(FMask, name) || WildMatch::MaskMatch(FNoDotTail, name);
     case Tail::Dot:
-      return !name.contains(u'.') && WildMatch::Glob(FNoDotTail, name);
+      return !name.contains(u'.') && WildMatch::MaskMatch(FNoDotTail, name);
     case Tail::None:
       break;
   }
-  return WildMatch::Glob(FMask, name);
+  return WildMatch::MaskMatch(FMask, name);
 }
 
 bool TWildMask::Matches(const QString& name) const {

@@ -2,7 +2,8 @@
 // Windows wildcard matching of file names, as the find calls apply it.
 //
 // Rules: letter case is ignored; "*" matches any run of characters (dots
-// included) and "?" exactly one; a mask ending in ".*" also matches a name
+// included); "?" matches one character other than a dot, and at a dot or
+// at the end of the name a run of "?" matches nothing; a mask ending in ".*" also matches a name
 // without that dot and extension, so "*.*" matches every name ("README"
 // too); a mask ending in a single "." matches only names without a dot.
 // Like Windows, which matches a mask against a name's short 8.3 alias as
@@ -36,6 +37,9 @@ class TWildMask {
 namespace WildMatch {
 // Case-insensitive glob: "*" any run, "?" one character. No DOS rules.
 bool Glob(QStringView mask, QStringView name);
+// Case-insensitive match as the find calls apply a mask: "*" any run; "?"
+// one character but never a dot, and nothing at a dot or the end of the name.
+bool MaskMatch(QStringView mask, QStringView name);
 // The short 8.3 alias Windows would give the name ("PAGE~1.HTM" for
 // page.html), or "" when the name is already a valid 8.3 name.
 QString ShortName(const QString& longName);

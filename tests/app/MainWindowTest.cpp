@@ -1,6 +1,7 @@
 // The main window: its components and their initial states, the layout of
 // the search panel, the message map, start-up and the two ways out.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -378,4 +379,76 @@ TEST(MainWindowEvents, TreeHandlesAMousePressBeforeTheWindowSeesIt) {
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QCoreApplication::sendEvent(tree->viewport(), &press);
   EXPECT_EQ(tree->currentItem(), pc);
+}
+
+TEST(MainWindowClose, ExitWithTheResultListFocusedFreesTheWindowCleanly) {
+  ProgramFolder folder;
+  folder.CreateWindows();
+  FormMain->FFirstPaint = false;  // no network scan on the first paint
+  folder.ShowMain();
+  QApplication::setActiveWindow(FormMain);
+  TListItem row;
+  row.Caption = "a.txt";
+  row.SubItems = QStringList{"txt", "1", "", "", "PC1", "\\docs\\"};
+  FormMain->ListViewResult->AddItem(row);
+  FormMain->ListViewResult->SetSelected(0, true);
+  FormMain->ListViewResult->ActiveView()->setFocus();
+  QCoreApplication::processEvents();
+  if (!FormMain->ListViewResult->isAncestorOf(QApplication::focusWidget()))
+    GTEST_SKIP() << "no input focus on this platform";
+  // Entering the list enabled the copy commands for the selected row.
+  EXPECT_TRUE(FormMain->ToolButtonCopy->isEnabled());
+  FormMain->Exit->trigger();
+  ASSERT_TRUE(Application::Terminated());
+  // No handler may change an action of a window being freed (the global is
+  // cleared as its freeing starts; the actions go soon after).
+  bool touchedWhileFreed = false;
+  QObject::connect(FormMain->ToolButtonCopy, &QAction::changed, [&touchedWhileFreed] {
+    if (!FormMain) touchedWhileFreed = true;
+  });
+  // The forms are freed as the program entry frees them, the window still
+  // shown: the list loses the focus while the window's actions are freed,
+  // and nothing may handle that.
+  Application::DestroyForms();
+  EXPECT_EQ(FormMain, nullptr);
+  EXPECT_FALSE(touchedWhileFreed);
+  folder.DestroyWindows();
+  // A focus change afterwards reaches no handler of the freed window either.
+  QWidget other;
+  other.show();
+  other.setFocus();
+  QCoreApplication::processEvents();
+}
+
+TEST(MainWindowLayout, LongStatusTextNeitherWidensTheWindowNorHidesThePanels) {
+  ProgramFolder folder("[General]\nWindowMax=0\n");
+  folder.CreateWindows();
+  folder.ShowMain();
+  FormMain->resize(767, 546);
+  QCoreApplication::processEvents();
+  const int width = FormMain->width();
+  QString path = " \\\\PC1\\docs";
+  for (int i = 0; i < 40; ++i) path += QString("\\a rather long folder name %1").arg(i);
+  FormMain->StatusBar->SetPanelText(0, path);
+  FormMain->StatusBar->SetPanelText(2, " Computers: 12");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(FormMain->width(), width);
+  EXPECT_LT(FormMain->minimumSizeHint().width(), 767);
+  // The text is kept whole; only its showing is cut.
+  EXPECT_EQ(FormMain->StatusBar->PanelText(0), path);
+  // The other panels keep their widths and stay inside the bar.
+  for (int i : {1, 2}) {
+    QLabel* panel = FormMain->StatusBar->Panel(i);
+    EXPECT_EQ(panel->width(), FormMain->StatusBar->PanelWidth(i));
+    EXPECT_LE(panel->geometry().right(), FormMain->StatusBar->width());
+    EXPECT_TRUE(panel->isVisible());
+  }
+  EXPECT_LT(FormMain->StatusBar->Panel(0)->width(), width);
+  // Growing and shrinking the window still works with the long text shown.
+  FormMain->resize(1000, 546);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(FormMain->width(), 1000);
+  FormMain->resize(700, 546);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(FormMain->width(), 700);
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -248,4 +249,34 @@ TEST_F(SearchCommands, QuestionBoxesAreSizedToTheirMessage) {
   EXPECT_EQ(Research->width(), 190);
   EXPECT_EQ(Research->ButtonOk->x(), 15);
   EXPECT_EQ(Research->ButtonCancel->x(), 100);
+}
+
+TEST_F(SearchCommands, UnwritableSettingsAtStartAreReportedAndThePanelStaysUsable) {
+  QWidget* const panel[8] = {FormMain->LabelPattern,         FormMain->EditPattern,
+                             FormMain->CheckBoxGroup,        FormMain->ComboBoxGroup,
+                             FormMain->LabelWhereFind,       FormMain->ListViewBoxComputers,
+                             FormMain->CheckBoxSelectAll,    FormMain->CheckBoxInvers};
+  auto states = [&] {
+    QList<bool> s;
+    for (QWidget* w : panel) s << w->isEnabled();
+    return s;
+  };
+  const QList<bool> normal = states();
+  // The program folder vanishes, so the mask history cannot be written (also as root).
+  ASSERT_TRUE(QDir(S->Folder.Path()).removeRecursively());
+  for (int round = 1; round <= 2; ++round) {
+    S->Find("*.txt");
+    ASSERT_EQ(Responder->Count(Modal::Kind::Exception), round);
+    EXPECT_TRUE(Responder->Last().text.contains("settings.ini")) << Responder->Last().text.toStdString();
+    // The search ran (or never started); either way it is over now.
+    if (SearchPatternThread) ASSERT_TRUE(S->WaitForSearchEnd());
+    EXPECT_EQ(SearchPatternThread, nullptr);
+    EXPECT_EQ(states(), normal) << "round " << round;
+    for (QAction* a : {FormMain->ToolButtonPause, FormMain->ToolButtonEnd, FormMain->Pause, FormMain->End})
+      EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_TRUE(FormMain->ButtonMore->isEnabled());
+    EXPECT_TRUE(FormMain->More->isEnabled());
+    EXPECT_TRUE(FormMain->ButtonFind->isEnabled());
+  }
+  EXPECT_EQ(S->Rows().size(), 1);
 }

@@ -74,6 +74,16 @@ TEST_F(LocalFind, MasksMatchAsOnWindowsAndEveryListingStartsWithTheDots) {
   EXPECT_EQ(e, ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(LocalFind, QuestionMarkStopsAtTheDotAndMayMatchNothingThere) {
+  for (const char* n : {"ten.bin", "k1.bin", "fives.bin", "README", "README12", "page.htm", "x.y.dat"}) Touch(n);
+  EXPECT_EQ(Names(Drive + "????.bin"), QStringList({"k1.bin", "ten.bin"}));
+  EXPECT_EQ(Names(Drive + "README?"), QStringList({"README"}));
+  int e = 0;
+  EXPECT_TRUE(Names(Drive + "page?htm", faAnyFile, &e).isEmpty());
+  EXPECT_EQ(e, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Names(Drive + "?.?.dat"), QStringList({"x.y.dat"}));
+}
+
 TEST_F(LocalFind, RecordCarriesNameSizeAttributesAndLocalDosTime) {
   Touch("sub/report.txt", QByteArray(1234, 'x'));
   const QDateTime when(QDate(2021, 6, 15), QTime(13, 45, 31));

@@ -444,7 +444,9 @@ TEST(SimNetwork, MalformedNetworkIniNeverStopsTheNetwork) {
   net.AddShare("PC1", "docs");
   QFile f(net.Root() + "/network.ini");
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  QByteArray junk("\x00\xff\xfe[Network\nThisComputer\n=\n[PC1]\nType=\x01\x02\n[Attributes]\n=r\n", 64);
+  // Sized by the literal itself: it starts with a NUL, and reading past its end is not allowed.
+  static const char head[] = "\x00\xff\xfe[Network\nThisComputer\n=\n[PC1]\nType=\x01\x02\n[Attributes]\n=r\n";
+  QByteArray junk(head, sizeof head - 1);
   junk += QByteArray(100000, 'z');
   f.write(junk);
   f.close();

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+#include <vector>
+
 #include "platform/WildMatch.h"
 
 namespace {
@@ -14,7 +18,7 @@ TEST(WildMatch, StarAndQuestionMarkIgnoreLetterCase) {
   EXPECT_TRUE(M("*.txt", "NOTES.TXT"));
   EXPECT_TRUE(M("?.txt", "a.txt"));
   EXPECT_FALSE(M("?.txt", "ab.txt"));
-  EXPECT_FALSE(M("?.txt", ".txt"));
+  EXPECT_TRUE(M("?.txt", ".txt"));  // "?" may match nothing before a dot
   EXPECT_TRUE(M("re*rt.d?c", "Report.DOC"));
   EXPECT_TRUE(M("*a*b*", "xxaYYbzz"));
   EXPECT_FALSE(M("*a*b*", "xxbYYazz"));
@@ -65,4 +69,92 @@ TEST(WildMatch, ExtremeNamesNeitherCrashNorHang) {
   EXPECT_TRUE(TWildMask("").Matches(""));
   EXPECT_TRUE(TWildMask("*").Matches(QString::fromUtf8("Überweisung.pdf")));
   EXPECT_TRUE(TWildMask("ü*.PDF").Matches(QString::fromUtf8("Überweisung.pdf")));
+}
+
+TEST(WildMatch, QuestionMarkNeverTakesADotAndMayMatchNothingAtOneOrAtTheEnd) {
+  // Shorter names before the dot and at the end of the name.
+  for (const char* n : {"ten.bin", "k1.bin", "a.bin", "four.bin", "FOUR.BIN"}) EXPECT_TRUE(M("????.bin", n)) << n;
+  EXPECT_FALSE(M("????.bin", "fives.bin"));
+  EXPECT_TRUE(M("README?", "README"));
+  EXPECT_TRUE(M("README?", "README1"));
+  EXPECT_FALSE(M("README?", "README12"));
+  EXPECT_TRUE(M("data??", "data"));
+  EXPECT_TRUE(M("data??", "data7"));
+  // Never the dot itself.
+  EXPECT_FALSE(M("page?htm", "page.htm"));
+  EXPECT_FALSE(M("a?b", "a.b"));
+  EXPECT_FALSE(M("??", "a."));
+  EXPECT_TRUE(M("a?.b", "a.b"));
+  EXPECT_TRUE(M("???.tar.gz", "x.tar.gz"));
+  EXPECT_FALSE(M("x?tar.gz", "x.tar.gz"));
+  // Within a name the "?" still takes exactly one character.
+  EXPECT_FALSE(M("r?port.doc", "rport.doc"));
+  EXPECT_TRUE(M("r?port.doc", "Report.doc"));
+  // With stars around, the dot still stops it, wherever the star leaves it.
+  EXPECT_TRUE(M("*?.txt", "a.b.txt"));
+  EXPECT_TRUE(M("*x?", "ax"));
+  EXPECT_FALSE(M("*x?y", "ax.y"));
+  EXPECT_TRUE(M("*.?", "name.c"));
+  EXPECT_TRUE(M("*.?", "name."));
+  EXPECT_TRUE(M("?*", ".profile"));
+  // The ".*" and "." endings keep their meaning.
+  EXPECT_TRUE(M("read??.*", "read"));
+  EXPECT_TRUE(M("read??.*", "readme.txt"));
+  EXPECT_TRUE(M("????.", "abc"));
+  EXPECT_FALSE(M("????.", "abc.d"));
+  // A long name tried through its short alias follows the same rule.
+  EXPECT_TRUE(M("page~?.htm", "page.html"));
+  EXPECT_FALSE(M("page?html", "page.html"));
+}
+
+TEST(WildMatch, QuestionMarkRunsDoNotSlowDownOrOverrun) {
+  const QString longName = QString(3000, u'a') + u'.' + QString(3000, u'b');
+  EXPECT_TRUE(TWildMask("*?????.b*").Matches(longName));
+  EXPECT_FALSE(TWildMask("*a?b*c").Matches(longName));
+  EXPECT_TRUE(TWildMask(QString(7000, u'?') + ".*").Matches(longName));
+  EXPECT_FALSE(TWildMask(QString(7000, u'?')).Matches(longName));  // the dot is left over
+  EXPECT_TRUE(TWildMask("?").Matches(""));
+  EXPECT_FALSE(TWildMask("?").Matches("."));
+  EXPECT_TRUE(TWildMask("?.").Matches("x"));
+}
+
+TEST(WildMatch, OneBackTrackPointAgreesWithAFullSearchOnEveryShortCase) {
+  // A slow matcher that tries every way: "*" any run, "?" one character but
+  // not a dot, and a run of "?" nothing at a dot or at the end.
+  auto reference = [](const QString& mask, const QString& name) {
+    std::vector<signed char> memo((mask.size() + 1) * (name.size() + 1), -1);
+    std::function<bool(qsizetype, qsizetype)> go = [&](qsizetype m, qsizetype n) -> bool {
+      signed char& known = memo[m * (name.size() + 1) + n];
+      if (known >= 0) return known;
+      bool r;
+      if (m == mask.size()) {
+        r = n == name.size();
+      } else if (mask[m] == u'*') {
+        r = false;
+        for (qsizetype k = n; k <= name.size() && !r; ++k) r = go(m + 1, k);
+      } else if (mask[m] == u'?') {
+        if (n == name.size() || name[n] == u'.') {
+          qsizetype k = m;
+          while (k < mask.size() && mask[k] == u'?') ++k;
+          r = go(k, n);
+        } else {
+          r = go(m + 1, n + 1);
+        }
+      } else {
+        r = n < name.size() && name[n] == mask[m] && go(m + 1, n + 1);
+      }
+      known = r;
+      return r;
+    };
+    return go(0, 0);
+  };
+  std::mt19937 random(7);
+  const QString maskChars = "ab.?*", nameChars = "ab.";
+  for (int i = 0; i < 100000; ++i) {
+    QString mask, name;
+    for (int k = int(random() % 8); k > 0; --k) mask += maskChars[int(random() % maskChars.size())];
+    for (int k = int(random() % 9); k > 0; --k) name += nameChars[int(random() % nameChars.size())];
+    ASSERT_EQ(WildMatch::MaskMatch(mask, name), reference(mask, name))
+        << mask.toStdString() << " / " << name.toStdString();
+  }
 }
