@@ -74,6 +74,7 @@ void LoadGroups() {
   const QString chosen = (old >= 0 && old < combo->count() - 1) ? combo->itemText(old) : QString();
   const QSignalBlocker quiet(combo);
   combo->clear();
+  const TIniBatch readOnce(*SettingsIni);
   for (const QString& key : SettingsIni->ReadSection(kSection))
     combo->addItem(GroupComboItem(key, SettingsIni->ReadString(kSection, key, QString())));
   combo->addItem(TextGroupsEdit);
@@ -184,6 +185,7 @@ void TFormEditGroup::FormCreate(QObject*) {
   GroupContents.clear();
   EditedGroupIndex = -1;
   if (SettingsIni) {
+    const TIniBatch readOnce(*SettingsIni);
     for (const QString& key : SettingsIni->ReadSection(kSection)) {
       GroupNames.append(key);
       GroupContents.append(SettingsIni->ReadString(kSection, key, QString()));
@@ -247,8 +249,11 @@ bool TFormEditGroup::ApplyGroups() {
     return false;
   }
   try {
+    // The groups are erased and written anew in one replacement of the file.
+    TIniBatch batch(*SettingsIni);
     SettingsIni->EraseSection(kSection);
     for (int i = 0; i < GroupNames.size(); ++i) SettingsIni->WriteString(kSection, GroupNames[i], GroupContents[i]);
+    batch.Commit();
   } catch (const EIniFileException& e) {
     Modal::MessageBox(QString::fromUtf8(e.what()), TextErrorsError);
     return false;
