@@ -206,7 +206,8 @@ void ReadTextTable(const TLanguageFile& file) {
       &TextCopyToSkipAll,    &TextCopyToAppend,      &TextCopyToLoad,      &TextCopyToQuery,
       &TextMessagesScan,     &TextMessagesClose,     &TextLanguageHelp,    &TextMessagesEndLoad,
       &TextErrorsTaskName,   &TextErrorsTastExists,  &TextErrorsMkDir,     &TextMessagesMkDir,
-      &TextCopyToSize,       &TextMessagesInfo,
+      &TextCopyToSize,       &TextMessagesInfo,      &TextGroupsNoName,    &TextGroupsBadName,
+      &TextGroupsExists,
   };
   for (QString* text : order) {
     QString value = ReadText(file, text);

@@ -50,12 +50,11 @@ QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int wid
 // Why a group name would not read back from the settings file as the same
 // group; empty when it would.
 QString NameProblem(const QString& name, const QStringList& earlier) {
-  if (name.isEmpty()) return QStringLiteral("Enter a group name");
-  if (name.contains(u'=') || name.startsWith(u'[') || name.startsWith(u';'))
-    return QStringLiteral("A group name may not hold \"=\" nor begin with \"[\" or \";\"");
+  if (name.isEmpty()) return TextGroupsNoName;
+  if (name.contains(u'=') || name.startsWith(u'[') || name.startsWith(u';')) return TextGroupsBadName;
   // Key names compare without regard to letter case: two such groups would
   // end as one.
-  if (earlier.contains(name, Qt::CaseInsensitive)) return QStringLiteral("Group name already exists");
+  if (earlier.contains(name, Qt::CaseInsensitive)) return TextGroupsExists;
   return QString();
 }
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +15,7 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
+#include "config/Languages.h"
 #include "config/Settings.h"
 #include "platform/WinPath.h"
 #include "search/Editgroups.h"
@@ -378,4 +380,38 @@ TEST_F(Groups, EditItemOpensTheEditorAndOkRefillsTheComboWithNoChoice) {
   FormMain->ComboBoxGroupChange(combo);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(combo->currentIndex(), 1);
+}
+
+TEST_F(Groups, RefusalsSpeakTheLanguageOfTheLanguageFile) {
+  Start("Images=jpg\nDocs=doc\n");
+  QDir(F->Path()).mkpath("lng");
+  F->WriteFile("lng/x.lng",
+               "[Language]\nLanguage=Xish\n[Groups]\nNoName=No name, x\nBadName=Bad name, x\nExists=Taken, x\n"
+               "[Errors]\nEnter=Input x\n");
+  LoadLanguage(QStringLiteral("Xish"));
+  const struct {
+    const char* name;
+    const char* message;
+  } cases[] = {{"", "No name, x"}, {"a=b", "Bad name, x"}, {"images", "Taken, x"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    Click(1);
+    E->EditName->setText(c.name);
+    F->Requests.clear();
+    E->ButtonApplyClick(E->ButtonApply);
+    ASSERT_EQ(F->Count(Modal::Kind::Message), 1);
+    EXPECT_EQ(F->Requests.back().text, c.message);
+    EXPECT_EQ(F->Requests.back().caption, "Input x");
+    E->ButtonCancelClick(E->ButtonCancel);
+  }
+  // Back in English, the English texts.
+  LoadLanguage(QStringLiteral("English"));
+  Open();
+  Click(1);
+  E->EditName->setText("");
+  F->Requests.clear();
+  E->ButtonApplyClick(E->ButtonApply);
+  ASSERT_EQ(F->Count(Modal::Kind::Message), 1);
+  EXPECT_EQ(F->Requests.back().text, "Enter a group name");
 }
