@@ -20,6 +20,7 @@
 #include "platform/WinPath.h"
 #include "search/Editgroups.h"
 #include "search/Search_state.h"
+#include "support/FileEvents.h"
 #include "support/ProgramFolder.h"
 
 namespace {
@@ -414,4 +415,19 @@ TEST_F(Groups, RefusalsSpeakTheLanguageOfTheLanguageFile) {
   E->ButtonApplyClick(E->ButtonApply);
   ASSERT_EQ(F->Count(Modal::Kind::Message), 1);
   EXPECT_EQ(F->Requests.back().text, "Enter a group name");
+}
+
+TEST_F(Groups, ApplyReplacesTheFileOnceWithEveryGroup) {
+  // Written group by group, an interrupted Apply would lose groups.
+  QByteArray groups;
+  for (int i = 0; i < 20; ++i) groups += "G" + QByteArray::number(i) + "=t" + QByteArray::number(i) + "\n";
+  Start(groups);
+  Open();
+  E->NewClick(E->ButtonNew);
+  FileEvents events(F->Path());
+  E->ButtonApplyClick(E->ButtonApply);
+  EXPECT_EQ(events.Count("settings.ini"), 1);
+  EXPECT_EQ(Section().size(), 21);
+  EXPECT_EQ(Section().last(), "group1=");
+  E->ButtonCancelClick(E->ButtonCancel);
 }
