@@ -76,8 +76,11 @@ QString TextCopyToSize;
 QString TextMessagesInfo;
 QString TextErrorsError = QStringLiteral("Error");
 QString TextLanguageNoSettings = QStringLiteral("Settings file not found");
+QString TextGroupsNoName;
+QString TextGroupsBadName;
+QString TextGroupsExists;
 
-const std::array<TUiTextEntry, 61> UiTextTable = {{
+const std::array<TUiTextEntry, 64> UiTextTable = {{
     {&TextFileDir, "File", "Dir", "<dir>", "<dir>"},
     {&TextGroupsEdit, "Groups", "Edit", "Edit groups ...", "Edit groups ..."},
     {&TextStatusComputers, "Status", "Computers", "Computer(s): ", "Computer(s): "},
@@ -139,6 +142,10 @@ const std::array<TUiTextEntry, 61> UiTextTable = {{
     {&TextMessagesInfo, "Messages", "Info", "Get information from the net (ESC - cancel)", "Get information from the net (ESC - cancel)"},
     {&TextErrorsError, "Errors", "Error", "Error", "Error"},
     {&TextLanguageNoSettings, "Language", "NoSettings", "Settings file not found", "Settings file not found"},
+    {&TextGroupsNoName, "Groups", "NoName", "Enter a group name", "Enter a group name"},
+    {&TextGroupsBadName, "Groups", "BadName", "A group name may not hold \"=\" nor begin with \"[\" or \";\"",
+     "A group name may not hold \"=\" nor begin with \"[\" or \";\""},
+    {&TextGroupsExists, "Groups", "Exists", "Group name already exists", "Group name already exists"},
 }};
 
 std::array<QString, 7> TextDays;

@@ -8,7 +8,7 @@
 // Display name of the current language; "English" for the built-in one.
 extern QString CurrentLanguage;
 
-// The 61 single texts, each named Text + language-file section + key.
+// The 64 single texts, each named Text + language-file section + key.
 extern QString TextFileDir;
 extern QString TextGroupsEdit;
 extern QString TextStatusComputers;
@@ -70,6 +70,10 @@ extern QString TextCopyToSize;
 extern QString TextMessagesInfo;
 extern QString TextErrorsError;
 extern QString TextLanguageNoSettings;
+// The group editor's refusals of a group name.
+extern QString TextGroupsNoName;
+extern QString TextGroupsBadName;
+extern QString TextGroupsExists;
 
 // Weekday names (index 0 Sunday) and month names (index 0 January).
 extern std::array<QString, 7> TextDays;
@@ -84,8 +88,8 @@ struct TUiTextEntry {
   const char* English;
   const char* FileDefault;
 };
-// The 61 single texts in table order.
-extern const std::array<TUiTextEntry, 61> UiTextTable;
+// The 64 single texts in table order.
+extern const std::array<TUiTextEntry, 64> UiTextTable;
 
 // Fills the table with the built-in English and gives the main window its
 // English captions, hints and column captions; keeps the folder markers of

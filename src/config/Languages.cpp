@@ -61,7 +61,8 @@ QString DisplayName(const QString& path) {
 // key (or its section, or the whole file) is missing.
 class TLanguageFile {
  public:
-  explicit TLanguageFile(const QString& path) : FIni(path) {}
+  // The file is read once: a switch reads hundreds of texts from it.
+  explicit TLanguageFile(const QString& path) : FIni(path), FReadOnce(FIni) {}
   QString Read(const char* section, const char* key, const QString& def) const {
     return FIni.ReadString(QLatin1String(section), QLatin1String(key), def);
   }
@@ -71,6 +72,7 @@ class TLanguageFile {
 
  private:
   TIniFile FIni;
+  TIniBatch FReadOnce;
 };
 
 // The UI text entry of a text, for its key and its file default.
@@ -204,7 +206,8 @@ void ReadTextTable(const TLanguageFile& file) {
       &TextCopyToSkipAll,    &TextCopyToAppend,      &TextCopyToLoad,      &TextCopyToQuery,
       &TextMessagesScan,     &TextMessagesClose,     &TextLanguageHelp,    &TextMessagesEndLoad,
       &TextErrorsTaskName,   &TextErrorsTastExists,  &TextErrorsMkDir,     &TextMessagesMkDir,
-      &TextCopyToSize,       &TextMessagesInfo,
+      &TextCopyToSize,       &TextMessagesInfo,      &TextGroupsNoName,    &TextGroupsBadName,
+      &TextGroupsExists,
   };
   for (QString* text : order) {
     QString value = ReadText(file, text);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <algorithm>
 
 #include "app/Main.h"
 #include "config/En_language.h"
@@ -98,6 +99,7 @@ int LoadSettings() {
   if (!FileSystem::FileExists(path)) return 1;
   SettingsIni = std::make_unique<TIniFile>(path);
   if (!FormMain) return 0;
+  const TIniBatch readOnce(*SettingsIni);
 
   const bool max = SettingsIni->ReadBool(General, QStringLiteral("WindowMax"), true);
   const Qt::WindowStates state = FormMain->windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized);
@@ -126,6 +128,9 @@ int LoadSettings() {
 
 void SaveSettings() {
   if (!SettingsIni || !FormMain) return;
+  // All keys reach the file in one replacement of it: an interrupted exit
+  // leaves the old settings or the new ones, never some of each.
+  TIniBatch batch(*SettingsIni);
   const Qt::WindowStates state = FormMain->windowState();
   const bool max = (state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized);
   SettingsIni->WriteBool(General, QStringLiteral("WindowMax"), max);
@@ -146,15 +151,27 @@ void SaveSettings() {
   SaveWidths(FormMain->ListViewResult, "MainHeaderPos", MainHeaderKeys);
   SaveWidths(FormMain->ListViewLoads, "LoadHeaderPos", LoadHeaderKeys);
   SaveWidths(FormMain->ListViewResources, "ResHeaderPos", ResHeaderKeys);
+  batch.Commit();
 }
 
 void LoadPatterns() {
   if (!SettingsIni || !FormMain) return;
   QComboBox* combo = FormMain->EditPattern;
   const QString editText = combo->currentText();
+  QStringList masks;
+  {
+    const TIniBatch readOnce(*SettingsIni);
+    // Every entry, however long the history: the next search start writes
+    // back the list, and an entry not listed here would be lost there.
+    for (const QString& key : SettingsIni->ReadAllKeys(Patterns))
+      masks.append(SettingsIni->ReadString(Patterns, key, QString()));
+  }
+  // The sorted places SortedComboAdd gives, one by one: equal masks keep
+  // their file order.
+  std::stable_sort(masks.begin(), masks.end(),
+                   [](const QString& a, const QString& b) { return CompareMasks(a, b) < 0; });
   combo->clear();
-  for (const QString& key : SettingsIni->ReadSection(Patterns))
-    SortedComboAdd(combo, SettingsIni->ReadString(Patterns, key, QString()));
+  combo->addItems(masks);
   combo->setCurrentIndex(-1);
   combo->setEditText(editText);
 }
@@ -162,12 +179,15 @@ void LoadPatterns() {
 void SavePatterns() {
   if (!SettingsIni || !FormMain) return;
   QComboBox* combo = FormMain->EditPattern;
+  // The history is erased and written anew in one replacement of the file.
+  TIniBatch batch(*SettingsIni);
   SettingsIni->EraseSection(Patterns);
   const int n = combo->count();
   for (int i = 0; i < n; ++i)
     SettingsIni->WriteString(Patterns, PatternPrefix + QString::number(i + 1), combo->itemText(i));
   const QString text = combo->currentText();
-  if (ComboIndexOfText(combo, text) >= 0) return;
-  SettingsIni->WriteString(Patterns, PatternPrefix + QString::number(n + 1), text);
-  combo->setCurrentIndex(SortedComboAdd(combo, text));
+  const bool isNew = ComboIndexOfText(combo, text) < 0;
+  if (isNew) SettingsIni->WriteString(Patterns, PatternPrefix + QString::number(n + 1), text);
+  batch.Commit();
+  if (isNew) combo->setCurrentIndex(SortedComboAdd(combo, text));
 }

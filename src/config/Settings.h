@@ -20,13 +20,15 @@ extern QString ProgramDir;
 // to FormMain. Returns 0 when the file was found and read, 1 when it is missing
 // (then nothing is read and SettingsIni stays empty).
 int LoadSettings();
-// Writes General and the three column-width sections. Throws EIniFileException
-// (naming the file) when the file cannot be written.
+// Writes General and the three column-width sections, all in one replacement
+// of the file. Throws EIniFileException (naming the file) when the file
+// cannot be written; the file is then as it was.
 void SaveSettings();
-// Fills FormMain->EditPattern's item list from section Patterns.
+// Fills FormMain->EditPattern's item list from every key of section Patterns.
 void LoadPatterns();
 // Rewrites section Patterns from the item list in sorted order and adds the
-// current mask when the list does not hold it yet (letter case ignored).
+// current mask when the list does not hold it yet (letter case ignored), in
+// one replacement of the file.
 void SavePatterns();
 
 // The mask history list is kept sorted without regard to letter case.

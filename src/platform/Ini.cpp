@@ -1,112 +1,35 @@
 #include "platform/Ini.h"
 
-#include <functional>
-
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QSet>
 #include <QStringDecoder>
 
 #include <cstdint>
 
+#include "platform/FileReplace.h"
+#include "platform/IniDocument.h"
 #include "platform/WinPath.h"
+
+using namespace IniText;
+
+// The file's text as read, and how to write it back.
+struct TIniFileState {
+  std::shared_ptr<TIniDocument> Doc = std::make_shared<TIniDocument>();
+  bool Crlf = false;      // lines ended with "\r\n"
+  bool Bom = false;       // began with a UTF-8 byte-order mark
+  bool Writable = true;   // false: there but unreadable, or no drive path: never written
+  bool Changed = false;   // a batch has changes to write
+};
 
 namespace {
 
-// The whole file as text, one entry per line, and how to write it back.
-struct IniText {
-  QString text;
-  bool crlf = false;  // lines ended with "\r\n"
-  bool bom = false;   // began with a UTF-8 byte-order mark
-};
-
-bool IsBlank(QChar c) {
-  const char16_t u = c.unicode();
-  return u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || u == u'\v' || u == u'\f';
-}
-
-// Drops blanks at both ends. Only ASCII blanks: a no-break space is content.
-QStringView TrimBlanks(QStringView s) {
-  qsizetype b = 0, e = s.size();
-  while (b < e && IsBlank(s[b])) ++b;
-  while (e > b && IsBlank(s[e - 1])) --e;
-  return s.mid(b, e - b);
-}
-
-bool SameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
-
-enum class LineKind { Blank, Section, Key, Other };
-
-struct ParsedLine {
-  LineKind kind = LineKind::Other;
-  QStringView name;   // section or key name, trimmed
-  QStringView value;  // raw text after "=" (Key only)
-  qsizetype eq = -1;  // position of "=" in the untrimmed line (Key only)
-};
-
-ParsedLine Classify(QStringView line) {
-  ParsedLine p;
-  const QStringView t = TrimBlanks(line);
-  if (t.isEmpty()) {
-    p.kind = LineKind::Blank;
-  } else if (t.front() == u'[') {
-    p.kind = LineKind::Section;
-    qsizetype close = t.indexOf(u']');
-    p.name = TrimBlanks(close < 0 ? t.mid(1) : t.mid(1, close - 1));
-  } else if (t.front() == u';') {
-    p.kind = LineKind::Other;  // comment
-  } else {
-    const qsizetype eq = line.indexOf(u'=');
-    if (eq >= 0) {
-      p.kind = LineKind::Key;
-      p.name = TrimBlanks(line.left(eq));
-      p.value = line.mid(eq + 1);
-      p.eq = eq;
-      if (p.name.isEmpty()) p.kind = LineKind::Other;
-    }
-  }
-  return p;
-}
-
-// Calls fn(line) for each line (without its terminator) until fn returns false.
-template <typename Fn>
-void ForEachLine(const QString& text, Fn fn) {
-  const QStringView all(text);
-  qsizetype start = 0;
-  while (start < all.size()) {
-    qsizetype nl = all.indexOf(u'\n', start);
-    qsizetype end = nl < 0 ? all.size() : nl;
-    QStringView line = all.mid(start, end - start);
-    if (line.endsWith(u'\r')) line.chop(1);
-    if (!fn(line)) return;
-    if (nl < 0) break;
-    start = nl + 1;
-  }
-}
-
 QString LocalPath(const QString& fileName) { return WinPath::ToLocal(fileName); }
 
-// Reads the whole file. False when it cannot be read (missing, a folder, no
-// permission, not a drive path): readers then give their defaults.
-bool Load(const QString& fileName, IniText& out) {
-  const QString local = LocalPath(fileName);
-  if (local.isEmpty()) return false;
+bool ReadBytes(const QString& local, QByteArray& bytes) {
   QFile f(local);
   if (!f.open(QIODevice::ReadOnly)) return false;
-  QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) return false;
-
-  if (bytes.startsWith("\xEF\xBB\xBF")) {
-    out.bom = true;
-    bytes.remove(0, 3);
-  }
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  out.text = utf8.decode(bytes);
-  if (utf8.hasError()) out.text = QString::fromLatin1(bytes);
-  const qsizetype nl = out.text.indexOf(u'\n');
-  out.crlf = nl > 0 && out.text[nl - 1] == u'\r';
-  return true;
+  bytes = f.readAll();
+  return f.error() == QFileDevice::NoError;
 }
 
 // The value as a reader sees it: cut at a NUL, blanks and one pair of
@@ -123,24 +46,6 @@ QString CleanValue(QStringView raw) {
     raw = raw.left(n);
   }
   return raw.toString();
-}
-
-// Finds the raw value of a key; sections that appear twice read as one,
-// and of duplicate keys the first wins.
-bool FindValue(const QString& text, const QString& section, const QString& key, QStringView& value) {
-  bool inSection = false, found = false;
-  ForEachLine(text, [&](QStringView line) {
-    const ParsedLine p = Classify(line);
-    if (p.kind == LineKind::Section) {
-      inSection = SameName(p.name, section);
-    } else if (inSection && p.kind == LineKind::Key && SameName(p.name, key)) {
-      value = p.value;
-      found = true;
-      return false;
-    }
-    return true;
-  });
-  return found;
 }
 
 bool ParseDecimal(QStringView s, int& result) {
@@ -189,15 +94,6 @@ QString OneLine(const QString& s) {
   return r;
 }
 
-QStringList SplitLines(const QString& text) {
-  QStringList lines;
-  ForEachLine(text, [&](QStringView line) {
-    lines.append(line.toString());
-    return true;
-  });
-  return lines;
-}
-
 [[noreturn]] void ThrowWrite(const QString& fileName) {
   throw EIniFileException(QStringLiteral("Unable to write to %1").arg(fileName));
 }
@@ -212,10 +108,35 @@ bool IsReadOnlyFile(const QString& local) {
   return !(fi.permissions() & anyWrite) || !fi.isWritable();
 }
 
-void Save(const QString& fileName, const QStringList& lines, bool crlf, bool bom) {
+// Reads the whole file. A file that cannot be read (missing, a folder, no
+// permission, not a drive path) reads as empty: readers then give their
+// defaults. Only a missing file may be written (it is created).
+void Load(const QString& fileName, TIniFileState& out) {
   const QString local = LocalPath(fileName);
-  if (local.isEmpty() || IsReadOnlyFile(local) || QFileInfo(local).isDir()) ThrowWrite(fileName);
-  const QString eol = crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+  QByteArray bytes;
+  if (local.isEmpty() || !ReadBytes(local, bytes)) {
+    // Writing a file that is there but cannot be read would replace
+    // everything in it.
+    out.Writable = !local.isEmpty() && !QFileInfo::exists(local);
+    return;
+  }
+  if (bytes.startsWith("\xEF\xBB\xBF")) {
+    out.Bom = true;
+    bytes.remove(0, 3);
+  }
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(bytes);
+  if (utf8.hasError()) text = QString::fromLatin1(bytes);
+  const qsizetype nl = text.indexOf(u'\n');
+  out.Crlf = nl > 0 && text[nl - 1] == u'\r';
+  out.Doc = std::make_shared<TIniDocument>(text);
+}
+
+void Save(const QString& fileName, const TIniFileState& state) {
+  const QString local = LocalPath(fileName);
+  if (!state.Writable || local.isEmpty() || IsReadOnlyFile(local) || QFileInfo(local).isDir()) ThrowWrite(fileName);
+  const QStringList lines = state.Doc->Lines();
+  const QString eol = state.Crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
   QString text;
   qsizetype size = 0;
   for (const QString& l : lines) size += l.size() + eol.size();
@@ -225,46 +146,39 @@ void Save(const QString& fileName, const QStringList& lines, bool crlf, bool bom
     text += eol;
   }
   QByteArray bytes = text.toUtf8();
-  if (bom) bytes.prepend("\xEF\xBB\xBF");
-
-  // The new content goes to a temporary file beside the old one and replaces
-  // it only when complete, so a failed write never truncates the file.
-  QSaveFile f(local);
-  f.setDirectWriteFallback(true);
-  if (!f.open(QIODevice::WriteOnly)) ThrowWrite(fileName);
-  if (f.write(bytes) != bytes.size()) {
-    f.cancelWriting();
-    ThrowWrite(fileName);
-  }
-  if (!f.commit()) ThrowWrite(fileName);
-}
-
-// The lines of the file for a change; a missing file is an empty one. A
-// file that is there but cannot be read is not written either: writing it
-// would replace everything in it.
-QStringList LoadForChange(const QString& fileName, bool& crlf, bool& bom) {
-  IniText t;
-  if (!Load(fileName, t)) {
-    const QString local = LocalPath(fileName);
-    if (local.isEmpty() || QFileInfo::exists(local)) ThrowWrite(fileName);
-    crlf = false;
-    bom = false;
-    return {};
-  }
-  crlf = t.crlf;
-  bom = t.bom;
-  return SplitLines(t.text);
+  if (state.Bom) bytes.prepend("\xEF\xBB\xBF");
+  if (!FileReplace::Replace(local, bytes)) ThrowWrite(fileName);
 }
 
 }  // namespace
 
 TIniFile::TIniFile(const QString& fileName) : FFileName(fileName) {}
 
+TIniFile::~TIniFile() = default;
+
+std::shared_ptr<const TIniDocument> TIniFile::Document() const {
+  if (FBatch) return FBatch->Doc;
+  TIniFileState state;
+  Load(FFileName, state);
+  return state.Doc;
+}
+
+template <typename Change>
+void TIniFile::Modify(Change change) {
+  if (FBatch) {
+    if (!FBatch->Writable) ThrowWrite(FFileName);
+    FBatch->Changed = change(*FBatch->Doc) || FBatch->Changed;
+    return;
+  }
+  TIniFileState state;
+  Load(FFileName, state);
+  if (!state.Writable) ThrowWrite(FFileName);
+  if (change(*state.Doc)) Save(FFileName, state);
+}
+
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
-  IniText t;
-  if (!Load(FFileName, t)) return def;
-  QStringView raw;
-  if (!FindValue(t.text, section, key, raw)) return def;
+  QString raw;
+  if (!Document()->Find(section, key, raw)) return def;
   return CleanValue(raw);
 }
 
@@ -281,42 +195,11 @@ bool TIniFile::ReadBool(const QString& section, const QString& key, bool def) co
 }
 
 void TIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-  bool crlf = false, bom = false;
-  QStringList lines = LoadForChange(FFileName, crlf, bom);
   const QString sec = OneLine(section), k = OneLine(key), val = OneLine(value);
-
-  qsizetype firstSection = -1;  // index of the first line "[section]"
-  qsizetype sectionEnd = -1;    // index after its last non-blank line
-  bool inSection = false, inFirst = false;
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    const ParsedLine p = Classify(lines[i]);
-    if (p.kind == LineKind::Section) {
-      inSection = SameName(p.name, sec);
-      inFirst = inSection && firstSection < 0;
-      if (inFirst) {
-        firstSection = i;
-        sectionEnd = i + 1;
-      }
-      continue;
-    }
-    if (inSection && p.kind == LineKind::Key && SameName(p.name, k)) {
-      // The key keeps its place and its spelling; only the value changes.
-      lines[i] = lines[i].left(p.eq) + u'=' + val;
-      Save(FFileName, lines, crlf, bom);
-      return;
-    }
-    if (inFirst && p.kind != LineKind::Blank) sectionEnd = i + 1;
-  }
-
-  const QString entry = k + u'=' + val;
-  if (firstSection >= 0) {
-    lines.insert(sectionEnd, entry);
-  } else {
-    if (!lines.isEmpty() && !TrimBlanks(lines.last()).isEmpty()) lines.append(QString());
-    lines.append(u'[' + sec + u']');
-    lines.append(entry);
-  }
-  Save(FFileName, lines, crlf, bom);
+  Modify([&](TIniDocument& doc) {
+    doc.Write(sec, k, val);
+    return true;
+  });
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value) {
@@ -327,96 +210,45 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
   WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-namespace {
-
-// Rewrites the file without the lines `drop` names (it is told each line and
-// whether that line lies in `section`); leaves the file alone when none goes.
-void RemoveLines(const QString& fileName, const QString& section,
-                 const std::function<bool(const ParsedLine&, bool inSection)>& drop) {
-  bool crlf = false, bom = false;
-  QStringList lines = LoadForChange(fileName, crlf, bom);
-  QStringList kept;
-  kept.reserve(lines.size());
-  bool inSection = false, changed = false;
-  for (const QString& line : lines) {
-    const ParsedLine p = Classify(line);
-    if (p.kind == LineKind::Section) inSection = SameName(p.name, section);
-    if (drop(p, inSection)) {
-      changed = true;
-      continue;
-    }
-    kept.append(line);
-  }
-  if (changed) Save(fileName, kept, crlf, bom);
-}
-
-}  // namespace
-
 void TIniFile::EraseSection(const QString& section) {
   // Every copy of the section goes, so no stale duplicate shows through.
-  RemoveLines(FFileName, section, [](const ParsedLine&, bool inSection) { return inSection; });
+  Modify([&](TIniDocument& doc) { return doc.EraseSection(section); });
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key) {
-  RemoveLines(FFileName, section, [&key](const ParsedLine& p, bool inSection) {
-    return inSection && p.kind == LineKind::Key && SameName(p.name, key);
-  });
+  Modify([&](TIniDocument& doc) { return doc.DeleteKey(section, key); });
 }
 
-QStringList TIniFile::ReadSections() const {
-  QStringList names;
-  IniText t;
-  if (!Load(FFileName, t)) return names;
-  ForEachLine(t.text, [&](QStringView line) {
-    const ParsedLine p = Classify(line);
-    if (p.kind == LineKind::Section && !names.contains(p.name.toString(), Qt::CaseInsensitive))
-      names.append(p.name.toString());
-    return true;
-  });
-  return names;
-}
+QStringList TIniFile::ReadSections() const { return Document()->Sections(); }
 
-QStringList TIniFile::ReadSection(const QString& section) const {
-  QStringList names;
-  IniText t;
-  if (!Load(FFileName, t)) return names;
-  QSet<QString> seen;  // lower-case names already listed
-  qsizetype bytes = 0;
-  bool inSection = false;
-  ForEachLine(t.text, [&](QStringView line) {
-    const ParsedLine p = Classify(line);
-    if (p.kind == LineKind::Section) {
-      inSection = SameName(p.name, section);
-    } else if (inSection && p.kind == LineKind::Key) {
-      const QString name = p.name.toString();
-      const QString folded = name.toCaseFolded();
-      if (seen.contains(folded)) return true;
-      const qsizetype need = name.toUtf8().size() + 1;
-      if (bytes + need > MaxKeyListBytes) return false;  // names beyond the limit are not listed
-      bytes += need;
-      seen.insert(folded);
-      names.append(name);
-    }
-    return true;
-  });
-  return names;
-}
+QStringList TIniFile::ReadSection(const QString& section) const { return Document()->Keys(section, MaxKeyListBytes); }
 
-bool TIniFile::SectionExists(const QString& section) const {
-  IniText t;
-  if (!Load(FFileName, t)) return false;
-  bool found = false;
-  ForEachLine(t.text, [&](QStringView line) {
-    const ParsedLine p = Classify(line);
-    found = p.kind == LineKind::Section && SameName(p.name, section);
-    return !found;
-  });
-  return found;
-}
+QStringList TIniFile::ReadAllKeys(const QString& section) const { return Document()->Keys(section, -1); }
+
+bool TIniFile::SectionExists(const QString& section) const { return Document()->HasSection(section); }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const {
-  IniText t;
-  if (!Load(FFileName, t)) return false;
-  QStringView raw;
-  return FindValue(t.text, section, key, raw);
+  QString raw;
+  return Document()->Find(section, key, raw);
+}
+
+// ---------------------------------------------------------------- batches
+
+TIniBatch::TIniBatch(TIniFile& ini) : FIni(ini) {
+  if (FIni.FBatch) return;
+  auto state = std::make_unique<TIniFileState>();
+  Load(FIni.FFileName, *state);
+  FIni.FBatch = std::move(state);
+  FOwner = true;
+}
+
+TIniBatch::~TIniBatch() {
+  if (FOwner) FIni.FBatch.reset();
+}
+
+void TIniBatch::Commit() {
+  if (!FOwner) return;
+  FOwner = false;
+  const std::unique_ptr<TIniFileState> state = std::move(FIni.FBatch);
+  if (state && state->Changed) Save(FIni.FFileName, *state);
 }

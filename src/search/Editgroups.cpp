@@ -50,12 +50,11 @@ QLineEdit* NewEdit(QWidget* parent, const char* name, int left, int top, int wid
 // Why a group name would not read back from the settings file as the same
 // group; empty when it would.
 QString NameProblem(const QString& name, const QStringList& earlier) {
-  if (name.isEmpty()) return QStringLiteral("Enter a group name");
-  if (name.contains(u'=') || name.startsWith(u'[') || name.startsWith(u';'))
-    return QStringLiteral("A group name may not hold \"=\" nor begin with \"[\" or \";\"");
+  if (name.isEmpty()) return TextGroupsNoName;
+  if (name.contains(u'=') || name.startsWith(u'[') || name.startsWith(u';')) return TextGroupsBadName;
   // Key names compare without regard to letter case: two such groups would
   // end as one.
-  if (earlier.contains(name, Qt::CaseInsensitive)) return QStringLiteral("Group name already exists");
+  if (earlier.contains(name, Qt::CaseInsensitive)) return TextGroupsExists;
   return QString();
 }
 
@@ -74,6 +73,7 @@ void LoadGroups() {
   const QString chosen = (old >= 0 && old < combo->count() - 1) ? combo->itemText(old) : QString();
   const QSignalBlocker quiet(combo);
   combo->clear();
+  const TIniBatch readOnce(*SettingsIni);
   for (const QString& key : SettingsIni->ReadSection(kSection))
     combo->addItem(GroupComboItem(key, SettingsIni->ReadString(kSection, key, QString())));
   combo->addItem(TextGroupsEdit);
@@ -184,6 +184,7 @@ void TFormEditGroup::FormCreate(QObject*) {
   GroupContents.clear();
   EditedGroupIndex = -1;
   if (SettingsIni) {
+    const TIniBatch readOnce(*SettingsIni);
     for (const QString& key : SettingsIni->ReadSection(kSection)) {
       GroupNames.append(key);
       GroupContents.append(SettingsIni->ReadString(kSection, key, QString()));
@@ -247,8 +248,11 @@ bool TFormEditGroup::ApplyGroups() {
     return false;
   }
   try {
+    // The groups are erased and written anew in one replacement of the file.
+    TIniBatch batch(*SettingsIni);
     SettingsIni->EraseSection(kSection);
     for (int i = 0; i < GroupNames.size(); ++i) SettingsIni->WriteString(kSection, GroupNames[i], GroupContents[i]);
+    batch.Commit();
   } catch (const EIniFileException& e) {
     Modal::MessageBox(QString::fromUtf8(e.what()), TextErrorsError);
     return false;

@@ -88,7 +88,8 @@ void LoadTasks() {
   TListView* list = Loads();
   if (!list) return;
   EnsureTasksFile();
-  const TIniFile ini(TasksFileName());
+  TIniFile ini(TasksFileName());
+  const TIniBatch readOnce(ini);
   list->BeginUpdate();
   list->Clear();
   for (const QString& section : ini.ReadSections()) {
@@ -107,7 +108,8 @@ void LoadTasks() {
 int AddTaskItem(const QString& Name, int Row) {
   TListView* list = Loads();
   if (!list) return -1;
-  const TIniFile ini(TasksFileName());
+  TIniFile ini(TasksFileName());
+  const TIniBatch readOnce(ini);
   if (Row < 0 || Row >= list->Count()) {
     TListItem item;
     item.SubItems << QString() << QString() << QString() << QString() << QString() << QString();
@@ -137,6 +139,9 @@ void SaveTasks() {
   if (!list) return;
   EnsureTasksFile();
   TIniFile ini(TasksFileName());
+  // One replacement of the file: an interrupted exit leaves the old tasks or
+  // the new ones, never a file with only some of them.
+  TIniBatch batch(ini);
   for (const QString& section : ini.ReadSections()) ini.EraseSection(section);
   for (int i = 0; i < list->Count(); ++i) {
     const TListItem& item = list->Item(i);
@@ -145,6 +150,7 @@ void SaveTasks() {
     ini.WriteInteger(item.Caption, KeyMode, item.SubItems.value(tcMode) == TextTasksSynchronize ? 1 : 0);
     ini.WriteInteger(item.Caption, KeyProgress, CompletePercent(item.SubItems.value(tcComplete)));
   }
+  batch.Commit();
 }
 
 void StartTask(int Row) {

@@ -19,7 +19,8 @@ bool EnsureTasksFile();
 
 // Reads the tasks file into the task list (creating the file when missing).
 void LoadTasks();
-// Writes every task row back to the tasks file, dropping sections without a row.
+// Writes every task row back to the tasks file, dropping sections without a
+// row, in one replacement of the file.
 void SaveTasks();
 // Adds a row (Row -1) or refreshes row `Row` from the section `Name`;
 // returns the row's index.

@@ -539,7 +539,7 @@ TEST(GermanLanguageFile, IsCompleteAndShowsItsUmlauts) {
   const std::pair<const char*, QStringList> sections[] = {
       {"Language", {"Language", "NoSettings", "Help"}},
       {"File", {"Dir"}},
-      {"Groups", {"Edit", "Contents", "Types", "Name", "New", "Delete"}},
+      {"Groups", {"Edit", "Contents", "Types", "Name", "New", "Delete", "NoName", "BadName", "Exists"}},
       {"Status", {"Computers", "Ok", "Files"}},
       {"Messages", {"Search", "Retry", "GetDir", "Scan", "Close", "EndLoad", "MkDir", "Info", "Stop"}},
       {"Search", {"Pause"}},
@@ -574,7 +574,7 @@ TEST(GermanLanguageFile, IsCompleteAndShowsItsUmlauts) {
       ++keys;
     }
   }
-  EXPECT_EQ(keys, 199);
+  EXPECT_EQ(keys, 202);
   EXPECT_EQ(ini.ReadSections().size(), 18);
 
   folder.CreateWindows();
@@ -585,4 +585,6 @@ TEST(GermanLanguageFile, IsCompleteAndShowsItsUmlauts) {
   EXPECT_EQ(FormMain->Exit->text(), "Beenden");
   EXPECT_EQ(TextStatusFiles, "Dateien: ");
   EXPECT_EQ(TextCopyToFrom, "Von: ");
+  EXPECT_EQ(TextGroupsExists, "Diese Gruppe gibt es bereits");
+  EXPECT_EQ(TextGroupsBadName, "Ein Gruppenname darf kein \"=\" enthalten und nicht mit \"[\" oder \";\" beginnen");
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include "app/Application.h"
@@ -11,6 +12,7 @@
 #include "config/En_language.h"
 #include "config/Settings.h"
 #include "platform/ListView.h"
+#include "support/FileEvents.h"
 #include "support/ProgramFolder.h"
 
 namespace {
@@ -229,4 +231,46 @@ TEST(SettingsDamaged, UnwritableFileIsReportedByNameAndTheProgramStillEnds) {
   EXPECT_TRUE(named);
   EXPECT_TRUE(Application::Terminated());
   EXPECT_FALSE(FormMain->isVisible());
+}
+
+TEST(SettingsReplacement, EachSaveReplacesTheFileOnce) {
+  // Saved key by key, an interrupted save would leave some keys old and
+  // some new, or a history missing its entries.
+  ProgramFolder folder("[General]\nLanguage=English\n[Patterns]\nPattern1=b.txt\nPattern2=a.txt\n");
+  folder.CreateWindows();
+  FileEvents events(folder.Path());
+  SaveSettings();
+  EXPECT_EQ(events.Count("settings.ini"), 1);
+  FormMain->EditPattern->setEditText("c.txt");
+  SavePatterns();
+  EXPECT_EQ(events.Count("settings.ini"), 2);
+  EXPECT_EQ(Items(FormMain->EditPattern), (QStringList{"a.txt", "b.txt", "c.txt"}));
+  EXPECT_EQ(folder.Lines("settings.ini").mid(folder.Lines("settings.ini").indexOf("[Patterns]")),
+            (QStringList{"[Patterns]", "Pattern1=a.txt", "Pattern2=b.txt", "Pattern3=c.txt"}));
+  // Loading reads only; nothing is left beside the file.
+  LoadSettings();
+  LoadPatterns();
+  EXPECT_EQ(events.Count("settings.ini"), 2);
+  EXPECT_EQ(folder.Entries(), QStringList{"settings.ini"});
+}
+
+TEST(SettingsPatterns, AHistoryBeyondTheKeyListLimitIsKeptWhole) {
+  // 2,000 names of about ten bytes are more than one key listing holds;
+  // the next search start must still write back every entry.
+  QByteArray settings = "[Patterns]\n";
+  for (int i = 1; i <= 2000; ++i) settings += "Pattern" + QByteArray::number(i) + "=m" + QByteArray::number(i) + "\n";
+  ProgramFolder folder(settings);
+  folder.CreateWindows();
+  ASSERT_EQ(FormMain->EditPattern->count(), 2000);
+  FormMain->EditPattern->setEditText("new.txt");
+  SavePatterns();
+  const QStringList lines = folder.Lines("settings.ini");
+  EXPECT_EQ(lines.size(), 1 + 2001);
+  EXPECT_TRUE(lines.contains("Pattern2001=new.txt"));
+  EXPECT_EQ(lines.filter(QRegularExpression("^Pattern\\d+=m\\d+$")).size(), 2000);
+  // Sorted as the list sorts them, one by one.
+  EXPECT_EQ(FormMain->EditPattern->itemText(0), "m1");
+  EXPECT_EQ(FormMain->EditPattern->itemText(1), "m10");
+  EXPECT_EQ(FormMain->EditPattern->itemText(2), "m100");
+  EXPECT_EQ(FormMain->EditPattern->currentText(), "new.txt");
 }

@@ -3,7 +3,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "support/FileEvents.h"
+
+#include "platform/FileReplace.h"
 #include "platform/Ini.h"
 #include "platform/WinPath.h"
 
@@ -290,6 +294,154 @@ TEST_F(IniTest, Latin1FilesAreRead) {
   EXPECT_EQ(TIniFile(DrivePath()).ReadString("Language", "Language", ""), QString::fromUtf8("Fran\xc3\xa7" "ais"));
   Put("[Language]\nLanguage=Fran\xc3\xa7" "ais\n");
   EXPECT_EQ(TIniFile(DrivePath()).ReadString("Language", "Language", ""), QString::fromUtf8("Fran\xc3\xa7" "ais"));
+}
+
+// ------------------------------------------------------------------ batches
+
+TEST_F(IniTest, ABatchReadsTheFileOnceAndWritesItOnceAtCommit) {
+  Put("[A]\nk=1\n");
+  TIniFile ini(DrivePath());
+  FileEvents events(Dir.path());
+  {
+    TIniBatch batch(ini);
+    ini.WriteString("A", "k", "2");
+    ini.WriteString("B", "x", "y");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "2");  // reads see the batch's writes
+    EXPECT_EQ(ini.ReadSections(), QStringList({"A", "B"}));
+    EXPECT_EQ(Get(), "[A]\nk=1\n");                // the file does not, yet
+    EXPECT_EQ(events.Count("settings.ini"), 0);
+    batch.Commit();
+  }
+  EXPECT_EQ(Get(), "[A]\nk=2\n\n[B]\nx=y\n");
+  EXPECT_EQ(events.Count("settings.ini"), 1);
+
+  // A batch that only reads writes nothing; one ended without Commit (an
+  // exception on the way) drops its changes.
+  { const TIniBatch readOnly(ini); EXPECT_EQ(ini.ReadString("B", "x", ""), "y"); }
+  {
+    TIniBatch dropped(ini);
+    ini.EraseSection("A");
+    ini.WriteString("C", "z", "1");
+  }
+  EXPECT_EQ(events.Count("settings.ini"), 1);
+  EXPECT_EQ(Get(), "[A]\nk=2\n\n[B]\nx=y\n");
+  // After a batch every read goes to the file again.
+  Put("[A]\nk=3\n");
+  EXPECT_EQ(ini.ReadString("A", "k", ""), "3");
+
+  // An inner batch joins the outer one: only the outer Commit writes.
+  {
+    TIniBatch outer(ini);
+    {
+      TIniBatch inner(ini);
+      ini.WriteString("A", "k", "4");
+      inner.Commit();
+    }
+    EXPECT_EQ(Get(), "[A]\nk=3\n");
+    ini.WriteString("A", "j", "5");
+    outer.Commit();
+  }
+  EXPECT_EQ(Get(), "[A]\nk=4\nj=5\n");
+}
+
+TEST_F(IniTest, ABatchThatCannotBeWrittenThrowsAndLeavesTheFile) {
+  Put("[A]\nk=old\n");
+  ASSERT_TRUE(QFile::setPermissions(LocalPath(), QFileDevice::ReadOwner));
+  TIniFile ini(DrivePath());
+  {
+    TIniBatch batch(ini);
+    ini.WriteString("A", "k", "new");
+    EXPECT_THROW(batch.Commit(), EIniFileException);
+  }
+  EXPECT_EQ(ini.ReadString("A", "k", ""), "old");
+  QFile::setPermissions(LocalPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+  EXPECT_EQ(Get(), "[A]\nk=old\n");
+
+  // Something there that cannot be read as a file refuses the write at once.
+  ASSERT_TRUE(QDir(Dir.path()).mkdir("folder.ini"));
+  TIniFile folder(DrivePath("folder.ini"));
+  TIniBatch batch(folder);
+  EXPECT_THROW(folder.WriteString("A", "k", "v"), EIniFileException);
+}
+
+TEST_F(IniTest, ABatchWritesWhatSeparateWritesWould) {
+  // Duplicate sections and keys, comments, blank lines at the ends of
+  // sections, names that do not read back as written: the one replacement
+  // holds what the same writes one by one leave.
+  const QByteArray start =
+      "; head\nloose=1\n\n[A]\nk=1\n; note\n\n\n[B]\nb=2\nB=dup\n[a]\nlate=3\nk=shadowed\n\n[C]\nc=1\n";
+  const auto script = [](TIniFile& ini) {
+    ini.WriteString("A", "late", "x");     // in the second copy
+    ini.WriteString("A", "new", "y");      // after the first copy's last line
+    ini.WriteString("b", "B", "z");        // the first of duplicate keys
+    ini.DeleteKey("B", "b");               // every line of that key
+    ini.EraseSection("C");
+    ini.WriteString("C", "again", "1");    // a section erased and made anew
+    ini.WriteString(" D ", "k", "v");      // reads back as "D"
+    ini.WriteString("D", "k", "w");
+    ini.WriteString("D", "a=b", "c");      // a key that reads back as "a"
+    ini.WriteString("D", "a", "d");
+    ini.WriteString("E", "[x", "1");       // a key line that reads as a section
+    ini.WriteString("x", "k", "2");
+    ini.EraseSection("A");
+    ini.WriteString("A", "k", "last");
+  };
+  Put(start, "one.ini");
+  Put(start, "batch.ini");
+  TIniFile one(DrivePath("one.ini")), batched(DrivePath("batch.ini"));
+  script(one);
+  {
+    TIniBatch batch(batched);
+    script(batched);
+    EXPECT_EQ(batched.ReadSections(), one.ReadSections());
+    EXPECT_EQ(batched.ReadSection("D"), one.ReadSection("D"));
+    EXPECT_EQ(batched.ReadString("x", "k", "-"), one.ReadString("x", "k", "-"));
+    batch.Commit();
+  }
+  EXPECT_EQ(Get("batch.ini"), Get("one.ini"));
+  EXPECT_EQ(Get("one.ini"),
+            "; head\nloose=1\n\n[B]\n[C]\nagain=1\n\n[ D ]\nk=w\na=d\n\n[E]\n[x=1\n\n[x]\nk=2\n\n[A]\nk=last\n");
+}
+
+TEST_F(IniTest, AReplacementKeepsPermissionsAndLinksAndLeavesNothingBeside) {
+  Put("[A]\nk=1\n");
+  ASSERT_TRUE(QFile::setPermissions(LocalPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                     QFileDevice::ReadGroup));
+  // A leftover of a save killed between naming and renaming its new content.
+  Put("[Stale]\n", ".settings.ini.new");
+  ASSERT_EQ(QFileInfo(FileReplace::TempName(LocalPath())).fileName(), ".settings.ini.new");
+  TIniFile ini(DrivePath());
+  ini.WriteString("A", "k", "2");
+  EXPECT_EQ(Get(), "[A]\nk=2\n");
+  const auto modeBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                        QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                        QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+  EXPECT_EQ(QFileInfo(LocalPath()).permissions() & modeBits,
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.ini"});
+
+  // Through a link the file it points to is replaced; the link stays.
+  ASSERT_TRUE(QDir(Dir.path()).mkdir("real"));
+  Put("[L]\nk=1\n", "real/target.ini");
+  ASSERT_TRUE(QFile::link(LocalPath("real/target.ini"), LocalPath("link.ini")));
+  TIniFile linked(DrivePath("link.ini"));
+  linked.WriteString("L", "k", "2");
+  EXPECT_TRUE(QFileInfo(LocalPath("link.ini")).isSymLink());
+  EXPECT_EQ(Get("real/target.ini"), "[L]\nk=2\n");
+
+  // A folder that is not there: nothing written, nothing made.
+  EXPECT_FALSE(FileReplace::Replace(LocalPath("none/x.ini"), "x"));
+  EXPECT_FALSE(QFileInfo::exists(LocalPath("none")));
+}
+
+TEST_F(IniTest, AFolderThatTakesNoNewFileHasItsFileWrittenInPlace) {
+  if (::geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop this user";
+  Put("[A]\nk=1\n");
+  ASSERT_TRUE(QFile::setPermissions(Dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+  TIniFile ini(DrivePath());
+  ini.WriteString("A", "k", "2");
+  QFile::setPermissions(Dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  EXPECT_EQ(Get(), "[A]\nk=2\n");
 }
 
 }  // namespace

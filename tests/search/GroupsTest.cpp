@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,10 +15,12 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
+#include "config/Languages.h"
 #include "config/Settings.h"
 #include "platform/WinPath.h"
 #include "search/Editgroups.h"
 #include "search/Search_state.h"
+#include "support/FileEvents.h"
 #include "support/ProgramFolder.h"
 
 namespace {
@@ -378,4 +381,53 @@ TEST_F(Groups, EditItemOpensTheEditorAndOkRefillsTheComboWithNoChoice) {
   FormMain->ComboBoxGroupChange(combo);
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(combo->currentIndex(), 1);
+}
+
+TEST_F(Groups, RefusalsSpeakTheLanguageOfTheLanguageFile) {
+  Start("Images=jpg\nDocs=doc\n");
+  QDir(F->Path()).mkpath("lng");
+  F->WriteFile("lng/x.lng",
+               "[Language]\nLanguage=Xish\n[Groups]\nNoName=No name, x\nBadName=Bad name, x\nExists=Taken, x\n"
+               "[Errors]\nEnter=Input x\n");
+  LoadLanguage(QStringLiteral("Xish"));
+  const struct {
+    const char* name;
+    const char* message;
+  } cases[] = {{"", "No name, x"}, {"a=b", "Bad name, x"}, {"images", "Taken, x"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    Click(1);
+    E->EditName->setText(c.name);
+    F->Requests.clear();
+    E->ButtonApplyClick(E->ButtonApply);
+    ASSERT_EQ(F->Count(Modal::Kind::Message), 1);
+    EXPECT_EQ(F->Requests.back().text, c.message);
+    EXPECT_EQ(F->Requests.back().caption, "Input x");
+    E->ButtonCancelClick(E->ButtonCancel);
+  }
+  // Back in English, the English texts.
+  LoadLanguage(QStringLiteral("English"));
+  Open();
+  Click(1);
+  E->EditName->setText("");
+  F->Requests.clear();
+  E->ButtonApplyClick(E->ButtonApply);
+  ASSERT_EQ(F->Count(Modal::Kind::Message), 1);
+  EXPECT_EQ(F->Requests.back().text, "Enter a group name");
+}
+
+TEST_F(Groups, ApplyReplacesTheFileOnceWithEveryGroup) {
+  // Written group by group, an interrupted Apply would lose groups.
+  QByteArray groups;
+  for (int i = 0; i < 20; ++i) groups += "G" + QByteArray::number(i) + "=t" + QByteArray::number(i) + "\n";
+  Start(groups);
+  Open();
+  E->NewClick(E->ButtonNew);
+  FileEvents events(F->Path());
+  E->ButtonApplyClick(E->ButtonApply);
+  EXPECT_EQ(events.Count("settings.ini"), 1);
+  EXPECT_EQ(Section().size(), 21);
+  EXPECT_EQ(Section().last(), "group1=");
+  E->ButtonCancelClick(E->ButtonCancel);
 }

@@ -2,8 +2,10 @@
 // menu's states, and the level list used to create destination folders.
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 
 #include "TaskFixture.h"
+#include "support/FileEvents.h"
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "platform/Ini.h"
@@ -59,6 +61,31 @@ TEST_F(TaskList, SavingRewritesTheFileFromTheRows) {
   QFile::remove(TasksPath());
   SaveTasks();
   EXPECT_EQ(Key("B", "Mode"), "0");
+}
+
+TEST_F(TaskList, SavingReplacesTheFileOnceWithEveryTaskInIt) {
+  // A save key by key would leave, when interrupted, a file that lost tasks.
+  QByteArray text;
+  for (int i = 0; i < 60; ++i)
+    text += "[T" + QByteArray::number(i) + "]\nSource=s" + QByteArray::number(i) + "\nDestination=d\\\nMode=" +
+            QByteArray::number(i % 2) + "\nProgress=" + QByteArray::number(i) + "\n\n";
+  Program->WriteFile("tasks.ini", text);
+  LoadTasks();
+  ASSERT_EQ(FormMain->ListViewLoads->Count(), 60);
+  FormMain->ListViewLoads->SetSubItem(59, tcComplete, "99%");
+  FileEvents events(QFileInfo(TasksPath()).absolutePath());
+  SaveTasks();
+  EXPECT_EQ(events.Count("tasks.ini"), 1);
+  QString expected = QString::fromUtf8(text);
+  expected.replace("Progress=59", "Progress=99");
+  EXPECT_EQ(TasksText().trimmed().toStdString(), expected.trimmed().toStdString());
+  // Loading only reads.
+  LoadTasks();
+  AddTaskItem("T3", 3);
+  EXPECT_EQ(events.Count("tasks.ini"), 1);
+  EXPECT_EQ(FormMain->ListViewLoads->Count(), 60);
+  // Nothing is left beside it.
+  EXPECT_FALSE(Program->Exists(".tasks.ini.new"));
 }
 
 TEST_F(TaskList, CompleteTextsReadAsPercents) {
