@@ -249,12 +249,15 @@ void TFormEditTask::ButtonOkClick(QObject*) {
   }
 
   // 6.-7. The task's section; an edit starts from an empty one, so its
-  //       stored percent goes.
+  //       stored percent goes. One replacement of the file, so a kill
+  //       midway never leaves the task erased and not yet written back.
   try {
+    TIniBatch batch(ini);
     if (!FIsNew) ini.EraseSection(FOldName);
     ini.WriteString(name, QStringLiteral("Source"), EditSource->text());
     ini.WriteString(name, QStringLiteral("Destination"), destination);
     ini.WriteInteger(name, QStringLiteral("Mode"), RadioButtonSync->isChecked() ? 1 : 0);
+    batch.Commit();
   } catch (const EIniFileException& e) {
     Modal::MessageBox(QString::fromLocal8Bit(e.what()), TextErrorsError);
     return;

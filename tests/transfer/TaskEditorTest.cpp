@@ -20,6 +20,7 @@
 #include "platform/WinPath.h"
 #include "transfer/Form_edittask.h"
 #include "transfer/Tasks.h"
+#include "support/FileEvents.h"
 
 namespace {
 
@@ -264,4 +265,17 @@ TEST_F(TaskEditor, ANewTaskFromAResultOrAShareFillsTheEditor) {
   EXPECT_EQ(seen, QStringList({"T", "\\\\PC1\\docs\\", "edit", "T"}));
   EXPECT_TRUE(FormEditTask->RadioButtonSync->isChecked());
   EXPECT_EQ(FormEditTask->EditDestination->text(), "C:\\d\\");
+}
+
+TEST_F(TaskEditor, AnEditReplacesTheTasksFileOnceAndKeepsTheOtherTasks) {
+  // Erased and written back key by key, a kill midway would leave the task
+  // gone from the file.
+  Ok("first", "\\\\PC1\\docs\\a.txt", Destination);
+  Ok("second", "\\\\PC1\\docs\\b.txt", Destination);
+  FileEvents events(QFileInfo(TasksPath()).absolutePath());
+  Ok("renamed", "\\\\PC1\\docs\\a.txt", Destination, false, false, "first");
+  EXPECT_EQ(events.Count(QFileInfo(TasksPath()).fileName()), 1);
+  EXPECT_EQ(Key("renamed", "Source"), "\\\\PC1\\docs\\a.txt");
+  EXPECT_EQ(Key("second", "Source"), "\\\\PC1\\docs\\b.txt");
+  EXPECT_EQ(Key("first", "Source"), "");
 }
