@@ -308,6 +308,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     QMutexLocker lock(&FMutex);
     FLookedUp.clear();
   }
+  TSmbLibrary::Get().Prepare();
   QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest());
   if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
   QHash<QString, QString> seen, domains;
