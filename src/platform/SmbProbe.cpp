@@ -88,20 +88,21 @@ struct TKnown {
   QElapsedTimer Since;  // when the answer came
 };
 
+// Never destroyed: a probe in the background may end while the process
+// exits.
 QMutex& KnownLock() {
-  static QMutex m;
-  return m;
+  static QMutex* m = new QMutex;
+  return *m;
 }
 QWaitCondition& KnownChanged() {
-  static QWaitCondition c;
-  return c;
+  static QWaitCondition* c = new QWaitCondition;
+  return *c;
 }
 QHash<QString, std::shared_ptr<TKnown>>& Known() {
-  static QHash<QString, std::shared_ptr<TKnown>> k;
-  return k;
+  static auto* k = new QHash<QString, std::shared_ptr<TKnown>>;
+  return *k;
 }
 
-// Probes `host` for `known` and publishes the answer.
 QString Key(const QString& host, int port) { return host.toLower() + u':' + QString::number(port); }
 
 void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop) {
