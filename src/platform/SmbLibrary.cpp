@@ -202,6 +202,10 @@ TSmbLibrary& TSmbLibrary::Get() {
   return *library;
 }
 
+void TSmbLibrary::Prepare() {
+  Post([] { Init(); });
+}
+
 bool TSmbLibrary::Stopped() { return TThread::CurrentTerminated(); }
 
 std::shared_ptr<TSmbLibrary::TTask> TSmbLibrary::Submit(std::function<void()> job) {

@@ -42,6 +42,10 @@ class TSmbLibrary {
 
   static TSmbLibrary& Get();
 
+  // Sets the libraries up now, without waiting (they read the Samba
+  // configuration first): lets a scan do it while discovery runs.
+  void Prepare();
+
   // A folder's entries with "." (the folder itself) and "..", as listed.
   int ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out);
   // One entry (its name is left empty): attributes from the mode bits the

@@ -308,6 +308,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     QMutexLocker lock(&FMutex);
     FLookedUp.clear();
   }
+  TSmbLibrary::Get().Prepare();
   QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest());
   if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
   QHash<QString, QString> seen, domains;
@@ -330,6 +331,18 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   for (TFoundServer& s : found) {
     if (!s.Group.isEmpty() && !s.GroupIsDomain) continue;
     if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
+    const QString serverKey = s.Name.toUpper() + u'|' + seen.value(s.Name.toUpper());
+    const QString domainKey = s.GroupIsDomain ? s.Group.toLower() : QString();
+    QString known;
+    {
+      QMutexLocker lock(&FMutex);
+      known = domainKey.isEmpty() ? FGroupOf.value(serverKey) : FDomainName.value(domainKey);
+    }
+    if (!known.isEmpty()) {
+      s.Group = known;
+      s.GroupIsDomain = false;
+      continue;
+    }
     QString group;
     QString host;
     const int e = WithServer(s.Name, host, [&](const QString& h, const TSmbCredential& c) {
@@ -340,6 +353,9 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
       s.Group = group.toUpper();
       s.GroupIsDomain = false;
+      QMutexLocker lock(&FMutex);
+      if (domainKey.isEmpty()) FGroupOf.insert(serverKey, s.Group);
+      else FDomainName.insert(domainKey, s.Group);
     } else if (s.Group.isEmpty()) {
       if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
       s.Group = local;

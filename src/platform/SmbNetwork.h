@@ -68,4 +68,9 @@ class TSmbNetwork : public TNetBackend {
   QHash<QString, int> FCredential;           // upper-case name -> credential that worked
   QHash<QString, QString> FDnsDomain;        // upper-case name -> DNS domain discovery saw
   QHash<QString, QString> FKerberosHost;     // upper-case name -> KerberosHost() ("" none)
+  // What servers said their workgroup or NetBIOS domain is, kept from scan
+  // to scan (it seldom changes, and asking costs a round trip): by
+  // "NAME|address" and by DNS domain.
+  QHash<QString, QString> FGroupOf;
+  QHash<QString, QString> FDomainName;
 };

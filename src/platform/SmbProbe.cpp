@@ -83,35 +83,53 @@ bool WaitFor(int fd, short events, const QElapsedTimer& clock, int budgetMs, con
 struct TKnown {
   bool Done = false;
   bool Answers = false;
+  bool Stale = false;   // from an earlier scan: asked again before use
+  int Previous = -1;    // a probe under way: the answer before it (-1 none)
   QElapsedTimer Since;  // when the answer came
 };
 
+// Never destroyed: a probe in the background may end while the process
+// exits.
 QMutex& KnownLock() {
-  static QMutex m;
-  return m;
+  static QMutex* m = new QMutex;
+  return *m;
 }
 QWaitCondition& KnownChanged() {
-  static QWaitCondition c;
-  return c;
+  static QWaitCondition* c = new QWaitCondition;
+  return *c;
 }
 QHash<QString, std::shared_ptr<TKnown>>& Known() {
-  static QHash<QString, std::shared_ptr<TKnown>> k;
-  return k;
+  static auto* k = new QHash<QString, std::shared_ptr<TKnown>>;
+  return *k;
 }
 
-// Probes `host` for `known` and publishes the answer.
-void Probe(const QString& host, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop) {
-  const bool answers = Answers(host, 445, BudgetMs, stop);
+QString Key(const QString& host, int port) { return host.toLower() + u':' + QString::number(port); }
+
+void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop) {
+  const bool answers = Answers(host, port, BudgetMs, stop);
   QMutexLocker lock(&KnownLock());
   if (stop && stop()) {
     // An interrupted probe proves nothing: forget it, so the next asks anew.
-    if (Known().value(host.toLower()) == known) Known().remove(host.toLower());
+    if (Known().value(Key(host, port)) == known) Known().remove(Key(host, port));
   } else {
     known->Answers = answers;
     known->Since.start();
   }
   known->Done = true;
   KnownChanged().wakeAll();
+}
+
+// A new probe under way for `key`, remembering the answer it replaces.
+// Called with the lock held.
+std::shared_ptr<TKnown> Renew(const QString& key, const std::shared_ptr<TKnown>& old) {
+  auto known = std::make_shared<TKnown>();
+  if (old && old->Done) known->Previous = old->Answers ? 1 : 0;
+  Known().insert(key, known);
+  return known;
+}
+
+void InBackground(const QString& host, int port, const std::shared_ptr<TKnown>& known) {
+  std::thread([host, port, known] { Probe(host, port, known, {}); }).detach();
 }
 
 }  // namespace
@@ -144,47 +162,54 @@ bool Answers(const QString& host, int port, int budgetMs, const std::function<bo
   return ok;
 }
 
-bool Cached(const QString& host, const std::function<bool()>& stop, int keepMs) {
-  const QString key = host.toLower();
+bool Cached(const QString& host, const std::function<bool()>& stop, int keepMs, int port) {
+  const QString key = Key(host, port);
   std::shared_ptr<TKnown> known;
   {
     QMutexLocker lock(&KnownLock());
     for (;;) {
       known = Known().value(key);
-      if (!known || (known->Done && known->Since.isValid() && known->Since.elapsed() >= keepMs)) {
-        known = std::make_shared<TKnown>();
-        Known().insert(key, known);
+      if (known && known->Done && !known->Stale && known->Since.elapsed() < keepMs) return known->Answers;
+      if (!known || known->Done) {
+        known = Renew(key, known);
+        if (known->Previous == 0) {
+          // A server that did not answer before is passed over at once
+          // while it is asked again, so a hung server does not hold up
+          // every scan; the next asker gets the fresh answer.
+          InBackground(host, port, known);
+          return false;
+        }
         break;  // ours to probe
       }
-      if (known->Done) return known->Answers;
-      // Someone else's probe is under way: its answer is ours too.
+      // Someone else's probe is under way: its answer is ours too, unless
+      // the server did not answer before.
+      if (known->Previous == 0) return false;
       if (stop && stop()) return false;
       KnownChanged().wait(&KnownLock(), 50);
     }
   }
-  Probe(host, known, stop);
+  Probe(host, port, known, stop);
   return known->Answers;
 }
 
-void Start(const QString& host) {
-  const QString key = host.toLower();
+void Start(const QString& host, int port) {
+  const QString key = Key(host, port);
   std::shared_ptr<TKnown> known;
   {
     QMutexLocker lock(&KnownLock());
-    if (Known().contains(key)) return;
-    known = std::make_shared<TKnown>();
-    Known().insert(key, known);
+    const std::shared_ptr<TKnown> old = Known().value(key);
+    if (old && (!old->Done || !old->Stale)) return;  // under way, or fresh
+    known = Renew(key, old);
   }
-  std::thread([host, known] { Probe(host, known, {}); }).detach();
+  InBackground(host, port, known);
 }
 
 void Forget() {
   QMutexLocker lock(&KnownLock());
-  // Probes under way keep their records; only the answers go.
-  for (auto it = Known().begin(); it != Known().end();) {
-    if ((*it)->Done) it = Known().erase(it);
-    else ++it;
-  }
+  // Answers become stale: each is asked again before it is used. Probes
+  // under way keep going.
+  for (const auto& known : std::as_const(Known()))
+    if (known->Done) known->Stale = true;
 }
 
 }  // namespace SmbProbe

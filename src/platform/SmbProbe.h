@@ -17,13 +17,14 @@ constexpr int BudgetMs = 1500;
 // Probes an IPv4 address (or a host name getaddrinfo knows) on `port`.
 // Returns early, false, once `stop` answers true.
 bool Answers(const QString& host, int port = 445, int budgetMs = BudgetMs, const std::function<bool()>& stop = {});
-// Answers(), remembered per host for `keepMs`.
-bool Cached(const QString& host, const std::function<bool()>& stop = {}, int keepMs = 60000);
+// Answers(), remembered per host for `keepMs`. A host that did not answer
+// at its last probe counts as not there while it is probed again.
+bool Cached(const QString& host, const std::function<bool()>& stop = {}, int keepMs = 60000, int port = 445);
 // Starts probing `host` in the background, unless its answer is known or
 // under way; Cached() then waits for that answer instead of probing again.
 // Lets a scan probe every server found at once.
-void Start(const QString& host);
-// Forgets every remembered answer (a new scan asks again).
+void Start(const QString& host, int port = 445);
+// Makes every remembered answer stale (a new scan asks again).
 void Forget();
 
 }  // namespace SmbProbe

@@ -8,6 +8,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -126,4 +127,42 @@ TEST(SmbLibraryStop, AStoppedWorkerGivesUpItsCallsAndOthersAreNotStopped) {
   EXPECT_EQ(readErr, TSmbLibrary::Abandoned);
   EXPECT_NE(netResult, 0);
   EXPECT_NE(infoResult, 0);
+}
+
+TEST(SmbProbe, AnswersAreKeptForAScanAndAServerThatDidNotAnswerIsPassedOverWhileAskedAgain) {
+  // Answers every connection it takes, until told to stop.
+  Listener answering;
+  std::atomic<bool> quit{false};
+  std::atomic<int> taken{0};
+  std::thread server([&] {
+    while (!quit) {
+      pollfd p{answering.Fd, POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      const int c = ::accept(answering.Fd, nullptr, nullptr);
+      if (c < 0) continue;
+      ++taken;
+      char buf[256];
+      (void)::recv(c, buf, sizeof buf, 0);
+      (void)::send(c, "\0\0\0\4", 4, MSG_NOSIGNAL);
+      ::close(c);
+    }
+  });
+  EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 60000, answering.Port));
+  EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 60000, answering.Port));
+  EXPECT_EQ(taken, 1);  // the second answer came from memory
+  SmbProbe::Forget();   // a new scan: asked again
+  EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 60000, answering.Port));
+  EXPECT_EQ(taken, 2);
+  quit = true;
+  server.join();
+
+  // A server that never answers: no the first time; after a new scan still
+  // no (from memory, while a probe asks again behind the scenes), and a
+  // probe started for the scan is not waited for either.
+  Listener hung;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
+  SmbProbe::Forget();
+  SmbProbe::Start("127.0.0.1", hung.Port);
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
 }
