@@ -277,5 +277,5 @@ TEST_F(TaskEditor, AnEditReplacesTheTasksFileOnceAndKeepsTheOtherTasks) {
   EXPECT_EQ(events.Count(QFileInfo(TasksPath()).fileName()), 1);
   EXPECT_EQ(Key("renamed", "Source"), "\\\\PC1\\docs\\a.txt");
   EXPECT_EQ(Key("second", "Source"), "\\\\PC1\\docs\\b.txt");
-  EXPECT_EQ(Key("first", "Source"), "");
+  EXPECT_EQ(Key("first", "Source"), "<none>");
 }
