@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "BenchFiles.h"
 #include "platform/NetBackend.h"
 #include "platform/Thread.h"
 #include "platform/WinPath.h"
@@ -26,30 +27,8 @@
 
 namespace {
 
-// Resident memory of this process in KiB.
-long RssKiB() {
-  QFile f(QStringLiteral("/proc/self/status"));
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  for (const QByteArray& line : f.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  return 0;
-}
-
-void WriteRandom(const QString& path, qint64 size) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) {
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    std::exit(1);
-  }
-  QByteArray block(1 << 20, Qt::Uninitialized);
-  auto* words = reinterpret_cast<quint32*>(block.data());
-  for (qint64 done = 0; done < size;) {
-    QRandomGenerator::global()->fillRange(words, block.size() / 4);
-    const qint64 n = std::min<qint64>(block.size(), size - done);
-    f.write(block.constData(), n);
-    done += n;
-  }
-}
+using BenchFiles::RssKiB;
+using BenchFiles::WriteRandom;
 
 struct TRun {
   double Seconds = 0;
