@@ -393,7 +393,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     for (const auto& a : s.Addresses) {
       const QString address = Dotted(a);
       SmbProbe::Start(address);
-      if (meet && !met.contains(GroupKey(s.Name, address))) {
+      if (meet && WinPath::IsPlainEntryName(s.Name) && !met.contains(GroupKey(s.Name, address))) {
         met.insert(GroupKey(s.Name, address));
         Meet(FShared, s, address);
       }
