@@ -6,8 +6,8 @@
 
 namespace SmbDiscovery {
 
-QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop) {
-  return RunWith(DefaultSetup(), budgetMs, stop);
+QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop, const TOnFound& onFound) {
+  return RunWith(DefaultSetup(), budgetMs, stop, onFound);
 }
 
 bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {

@@ -16,12 +16,17 @@ struct TFoundServer {
 };
 
 namespace SmbDiscovery {
+// Told, on Run's thread and while Run goes on, of each computer a source has
+// found with an address, before the merge: once per source and name, and
+// again when that source learns a further address of it. Lets a caller
+// start its own work on a server (a check that it answers) at once.
+using TOnFound = std::function<void(const TFoundServer&)>;
 // Runs WS-Discovery, mDNS/DNS-SD _smb._tcp and (where it can) the NetBIOS browse helper in
 // parallel, for at most budgetMs (about 2500), returning early (within 100 ms) once stop()
 // answers true. Merges records of one computer (same name and an address in common, or same
 // name with no address on one side) across sources; the same name in two groups stays two
 // records. Never calls libsmbclient or libnetapi in this process. Safe from any thread.
-QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop);
+QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop, const TOnFound& onFound = {});
 // Name lookups beyond DNS, each bounded by timeoutMs: LLMNR (224.0.0.252:5355) for NAME and
 // an mDNS A query for NAME.local.
 bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address);

@@ -71,18 +71,10 @@ TSetup DefaultSetup() {
   return s;
 }
 
-QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::function<bool()>& stop) {
-  const qint64 deadline = DiscoveryNet::NowMs() + std::max(budgetMs, 0);
-  TWsdClient wsd(setup.Wsd);
-  TMdnsClient mdns(setup.Mdns, TMdnsClient::TMode::BrowseSmb);
-  std::unique_ptr<TNetBiosBrowse> browse;
-  if (!setup.BrowseHelper.isEmpty())
-    browse = std::make_unique<TNetBiosBrowse>(setup.BrowseHelper, budgetMs, setup.NetBios);
-  std::vector<DiscoveryNet::TPollSource*> sources{&wsd, &mdns};
-  if (browse && browse->Started()) sources.push_back(browse.get());
-  DiscoveryNet::RunLoop(sources, deadline, stop);
-  if (browse) browse->Stop();
+namespace {
 
+// What the sources have found so far, one record per source and computer.
+QList<TFoundServer> Gather(const TWsdClient& wsd, const TMdnsClient& mdns, const TNetBiosBrowse* browse) {
   QList<TFoundServer> found;
   for (const TWsdClient::TComputer& c : wsd.Results()) {
     TFoundServer f;
@@ -112,7 +104,64 @@ QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::functi
     f.Sources = {QStringLiteral("mdns")};
     found.append(f);
   }
-  return Merge(found);
+  return found;
+}
+
+// Rides along in the poll loop to hand out servers as the sources find
+// them. It waits on nothing, so it never keeps the loop running.
+class TFoundWatch : public DiscoveryNet::TPollSource {
+ public:
+  TFoundWatch(std::function<QList<TFoundServer>()> gather, const TOnFound& onFound)
+      : FGather(std::move(gather)), FOnFound(onFound) {}
+  void Collect(std::vector<pollfd>&, qint64&) override {}
+  void Dispatch(const pollfd*, size_t, qint64 nowMs) override {
+    // Assembling the answers costs a little; a few looks a second suffice.
+    if (nowMs < FNextAt) return;
+    FNextAt = nowMs + 20;
+    Look();
+  }
+  bool Finished() const override { return true; }
+  void Look() { TellNew(FGather(), FTold, FOnFound); }
+
+ private:
+  std::function<QList<TFoundServer>()> FGather;
+  const TOnFound& FOnFound;
+  QSet<QString> FTold;
+  qint64 FNextAt = 0;
+};
+
+}  // namespace
+
+void TellNew(const QList<TFoundServer>& found, QSet<QString>& told, const TOnFound& onFound) {
+  for (const TFoundServer& f : found) {
+    const QString name = f.Name.toUpper();
+    if (name.isEmpty()) continue;
+    bool fresh = false;
+    for (const auto& a : f.Addresses) {
+      const QString key = f.Sources.join(u',') + u'|' + name + u'|' + DiscoveryNet::ToString(a);
+      if (told.contains(key)) continue;
+      told.insert(key);
+      fresh = true;
+    }
+    if (fresh && onFound) onFound(f);
+  }
+}
+
+QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::function<bool()>& stop,
+                            const TOnFound& onFound) {
+  const qint64 deadline = DiscoveryNet::NowMs() + std::max(budgetMs, 0);
+  TWsdClient wsd(setup.Wsd);
+  TMdnsClient mdns(setup.Mdns, TMdnsClient::TMode::BrowseSmb);
+  std::unique_ptr<TNetBiosBrowse> browse;
+  if (!setup.BrowseHelper.isEmpty())
+    browse = std::make_unique<TNetBiosBrowse>(setup.BrowseHelper, budgetMs, setup.NetBios);
+  TFoundWatch watch([&] { return Gather(wsd, mdns, browse.get()); }, onFound);
+  std::vector<DiscoveryNet::TPollSource*> sources{&wsd, &mdns};
+  if (browse && browse->Started()) sources.push_back(browse.get());
+  if (onFound) sources.push_back(&watch);
+  DiscoveryNet::RunLoop(sources, deadline, stop);
+  if (browse) browse->Stop();
+  return Merge(Gather(wsd, mdns, browse.get()));
 }
 
 }  // namespace SmbDiscovery

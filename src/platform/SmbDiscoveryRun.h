@@ -2,6 +2,7 @@
 // The pieces of SmbDiscovery::Run that tests reach: where each source sends,
 // and the merge of what the sources found.
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include "platform/SmbDiscovery.h"
@@ -20,7 +21,13 @@ struct TSetup {
 // program where it is installed.
 TSetup DefaultSetup();
 
-QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::function<bool()>& stop);
+QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::function<bool()>& stop,
+                            const TOnFound& onFound = {});
+
+// Hands out the records of `found` (unmerged, one per source) that name an
+// address not handed out before for that name and source; `told` remembers
+// what was ("SOURCE|NAME|a.b.c.d").
+void TellNew(const QList<TFoundServer>& found, QSet<QString>& told, const TOnFound& onFound);
 
 // Merges records of one computer: same name (without regard to case), groups
 // that agree (equal, one empty, or a DNS domain whose first label is the

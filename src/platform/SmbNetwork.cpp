@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSet>
 
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -143,7 +145,77 @@ class TLibraryFile : public TSmbFileSource {
 
 }  // namespace
 
-TSmbNetwork::TSmbNetwork() = default;
+struct TSmbNetwork::TShared {
+  QMutex Mutex;
+  QHash<QString, int> Credential;  // upper-case name -> credential that worked
+  // What servers said their workgroup or NetBIOS domain is, kept from scan
+  // to scan (it seldom changes, and asking costs a round trip): by
+  // "NAME|address" and by DNS domain.
+  QHash<QString, QString> GroupOf;
+  QHash<QString, QString> DomainName;
+  // Counts scans, and scans that were stopped: a meeting of an older one
+  // makes no further library call.
+  std::atomic<int> Scan{0};
+};
+
+namespace {
+QString GroupKey(const QString& name, const QString& address) { return name.toUpper() + u'|' + address; }
+}  // namespace
+
+// Meets a server discovery has just named, beside the scan and while
+// discovery goes on: waits for its probe; if it answers, opens a session
+// with the credential that works (the library keeps it, so the walk's share
+// list finds it open) and asks for its workgroup if it announced none or
+// only a DNS domain. Nothing it learns is more than what the walk would
+// learn itself; it only learns it earlier.
+void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServer& server, const QString& address) {
+  const int scan = shared->Scan.load();
+  const QString key = server.Name.toUpper();
+  const bool wantGroup = server.Group.isEmpty() || server.GroupIsDomain;
+  const QString domainKey = server.GroupIsDomain ? server.Group.toLower() : QString();
+  std::thread([shared, scan, key, address, wantGroup, domainKey] {
+    const auto stale = [&] { return shared->Scan.load() != scan; };
+    if (!SmbProbe::Cached(address, stale) || stale()) return;
+    int remembered = 0;
+    {
+      QMutexLocker lock(&shared->Mutex);
+      remembered = shared->Credential.value(key, 0);
+    }
+    const int before = remembered;
+    QList<TSmbShare> shares;
+    const int e = SmbCredentials::TryInOrder(
+        key, SmbCredentials::System(), remembered,
+        [&](const TSmbCredential& c) {
+          if (stale()) return int(ERROR_BAD_NETPATH);
+          return SmbErrors::FromErrno(TSmbLibrary::Get().Shares(SmbUrl::Build(address), c, shares), TLevel::Server);
+        },
+        stale);
+    if (e != NO_ERROR || stale()) return;
+    {
+      QMutexLocker lock(&shared->Mutex);
+      if (remembered != before) shared->Credential.insert(key, remembered);
+      if (!wantGroup || shared->GroupOf.contains(GroupKey(key, address)) ||
+          (!domainKey.isEmpty() && shared->DomainName.contains(domainKey)))
+        return;
+    }
+    QString group;
+    const int g = SmbCredentials::TryInOrder(
+        key, SmbCredentials::System(), remembered,
+        [&](const TSmbCredential& c) {
+          if (stale()) return int(ERROR_BAD_NETPATH);
+          // libnetapi cannot tell refusal from absence
+          return TSmbLibrary::Get().WorkstationGroup(address, c, group) == 0 ? int(NO_ERROR) : int(ERROR_ACCESS_DENIED);
+        },
+        stale);
+    if (g != NO_ERROR || stale()) return;
+    if (!WinPath::IsPlainEntryName(group)) return;
+    QMutexLocker lock(&shared->Mutex);
+    shared->GroupOf.insert(GroupKey(key, address), group.toUpper());
+    if (!domainKey.isEmpty()) shared->DomainName.insert(domainKey, group.toUpper());
+  }).detach();
+}
+
+TSmbNetwork::TSmbNetwork() : FShared(std::make_shared<TShared>()) {}
 
 QString TSmbNetwork::Address(const QString& server) {
   const QString key = Bare(server).toUpper();
@@ -214,8 +286,8 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   const QString key = Bare(server).toUpper();
   int remembered = 0;
   {
-    QMutexLocker lock(&FMutex);
-    remembered = FCredential.value(key, 0);
+    QMutexLocker lock(&FShared->Mutex);
+    remembered = FShared->Credential.value(key, 0);
   }
   const int before = remembered;
   // The first credential is the user's ticket, if any: it needs the
@@ -226,8 +298,8 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
       [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
   if (e == NO_ERROR && remembered != before) {
-    QMutexLocker lock(&FMutex);
-    FCredential.insert(key, remembered);
+    QMutexLocker lock(&FShared->Mutex);
+    FShared->Credential.insert(key, remembered);
   }
   return e;
 }
@@ -308,9 +380,30 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     QMutexLocker lock(&FMutex);
     FLookedUp.clear();
   }
+  ++FShared->Scan;
   TSmbLibrary::Get().Prepare();
-  QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest());
-  if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
+  // Each server is probed as soon as discovery names its address, side by
+  // side and while discovery still listens, and met if it answers (see
+  // Meet): a server that does not answer then costs the scan nothing beyond
+  // discovery's own time, and the walk finds sessions open. A user with a
+  // Kerberos ticket is met by name, which the walk does itself.
+  const bool meet = !HaveTickets();
+  QSet<QString> met;
+  QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest(), [&](const TFoundServer& s) {
+    for (const auto& a : s.Addresses) {
+      const QString address = Dotted(a);
+      SmbProbe::Start(address);
+      if (meet && WinPath::IsPlainEntryName(s.Name) && !met.contains(GroupKey(s.Name, address))) {
+        met.insert(GroupKey(s.Name, address));
+        Meet(FShared, s, address);
+      }
+    }
+  });
+  const auto stopped = [this] {
+    ++FShared->Scan;  // what is still meeting servers gives up
+    return ERROR_NO_NETWORK;
+  };
+  if (TSmbLibrary::Stopped()) return stopped();
   QHash<QString, QString> seen, domains;
   for (const TFoundServer& s : found) {
     if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), Dotted(s.Addresses.first()));
@@ -322,21 +415,24 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     FDnsDomain = domains;
     FKerberosHost.clear();
   }
-  // Every server found is probed at once, side by side: the walk that
-  // follows then waits at most once for a server that does not answer.
+  // Those found last are probed now; the walk that follows waits at most
+  // once for a server that does not answer.
   for (const QString& address : seen) SmbProbe::Start(address);
   // Servers without a workgroup, or with a DNS domain, are asked for their
-  // own workgroup or NetBIOS domain name; else they join ours.
+  // own workgroup or NetBIOS domain name (unless a meeting or an earlier
+  // scan has); else they join ours.
   QString local;
   for (TFoundServer& s : found) {
     if (!s.Group.isEmpty() && !s.GroupIsDomain) continue;
-    if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
-    const QString serverKey = s.Name.toUpper() + u'|' + seen.value(s.Name.toUpper());
+    if (TSmbLibrary::Stopped()) return stopped();
+    const QString serverKey = GroupKey(s.Name, seen.value(s.Name.toUpper()));
     const QString domainKey = s.GroupIsDomain ? s.Group.toLower() : QString();
     QString known;
     {
-      QMutexLocker lock(&FMutex);
-      known = domainKey.isEmpty() ? FGroupOf.value(serverKey) : FDomainName.value(domainKey);
+      QMutexLocker lock(&FShared->Mutex);
+      // A domain member names its NetBIOS domain as its workgroup.
+      known = domainKey.isEmpty() ? FShared->GroupOf.value(serverKey)
+                                  : FShared->DomainName.value(domainKey, FShared->GroupOf.value(serverKey));
     }
     if (!known.isEmpty()) {
       s.Group = known;
@@ -353,15 +449,15 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
       s.Group = group.toUpper();
       s.GroupIsDomain = false;
-      QMutexLocker lock(&FMutex);
-      if (domainKey.isEmpty()) FGroupOf.insert(serverKey, s.Group);
-      else FDomainName.insert(domainKey, s.Group);
+      QMutexLocker lock(&FShared->Mutex);
+      if (domainKey.isEmpty()) FShared->GroupOf.insert(serverKey, s.Group);
+      else FShared->DomainName.insert(domainKey, s.Group);
     } else if (s.Group.isEmpty()) {
       if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
       s.Group = local;
     }
   }
-  if (TSmbLibrary::Stopped()) return ERROR_NO_NETWORK;
+  if (TSmbLibrary::Stopped()) return stopped();
   {
     QMutexLocker lock(&FMutex);
     FServers = found;

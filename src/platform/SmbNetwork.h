@@ -12,11 +12,15 @@
 //   folder call fails with ERROR_ACCESS_DENIED.
 // - Before any library call to a server its port 445 is probed
 //   (SmbProbe.h), so a server that is gone or hung costs at most the probe.
+//   A scan meets each server as soon as discovery names it: the probe, then
+//   a session and, where it is needed, its workgroup, while discovery still
+//   listens; the walk after discovery finds them made.
 // - A server is reached by the address discovery saw, else by name lookup
 //   (DNS, NAME.local, LLMNR, mDNS).
 // - Credentials are found silently (SmbCredentials.h).
 #include <QHash>
 #include <QMutex>
+#include <memory>
 
 #include "platform/NetBackend.h"
 #include "platform/SmbDiscovery.h"
@@ -65,12 +69,13 @@ class TSmbNetwork : public TNetBackend {
   QList<TFoundServer> FServers;              // the last discovery, groups filled in
   QHash<QString, QString> FSeen;             // upper-case name -> address discovery saw
   QHash<QString, QString> FLookedUp;         // upper-case name -> address found ("" none)
-  QHash<QString, int> FCredential;           // upper-case name -> credential that worked
   QHash<QString, QString> FDnsDomain;        // upper-case name -> DNS domain discovery saw
   QHash<QString, QString> FKerberosHost;     // upper-case name -> KerberosHost() ("" none)
-  // What servers said their workgroup or NetBIOS domain is, kept from scan
-  // to scan (it seldom changes, and asking costs a round trip): by
-  // "NAME|address" and by DNS domain.
-  QHash<QString, QString> FGroupOf;
-  QHash<QString, QString> FDomainName;
+  // What a scan's meetings with servers (see SmbNetwork.cpp) share with
+  // this object and may outlive it by: the credential that worked and the
+  // groups servers named.
+  struct TShared;
+  std::shared_ptr<TShared> FShared;
+  // Meets a server discovery has just named (see SmbNetwork.cpp).
+  static void Meet(const std::shared_ptr<TShared>& shared, const TFoundServer& server, const QString& address);
 };

@@ -420,3 +420,63 @@ TEST(SmbDiscovery, StopEndsTheRunAndTheHelperAtOnce) {
   setup.BrowseHelper = dir.filePath("missing");
   EXPECT_TRUE(SmbDiscovery::RunWith(setup, 100, {}).isEmpty());
 }
+
+TEST(SmbDiscovery, TellNewHandsOutEachAddressOncePerSourceAndName) {
+  QSet<QString> told;
+  QStringList out;
+  const SmbDiscovery::TOnFound onFound = [&](const TFoundServer& f) {
+    out.append(f.Sources.join(',') + ':' + f.Name + '@' + QString::number(f.Addresses.size()));
+  };
+  QList<TFoundServer> found = {
+      Rec("SRV1", "TESTGRP", false, {{10, 0, 0, 1}}, "wsd"),
+      Rec("OLDBOX", "OLDNET", false, {}, "netbios"),  // not resolved yet: nothing to reach
+      Rec("", "", false, {{10, 0, 0, 5}}, "mdns"),    // nameless: never handed out
+  };
+  SmbDiscovery::TellNew(found, told, onFound);
+  EXPECT_EQ(out, QStringList({"wsd:SRV1@1"}));
+  // Asked again with nothing new: nothing is handed out twice.
+  out.clear();
+  SmbDiscovery::TellNew(found, told, onFound);
+  EXPECT_TRUE(out.isEmpty());
+  // The browse list's server resolved, a second address of SRV1, and SRV1
+  // seen by another source (in another letter case) each count as news.
+  found[1].Addresses = {{10, 0, 0, 7}};
+  found[0].Addresses.append({10, 0, 1, 1});
+  found.append(Rec("srv1", "", false, {{10, 0, 0, 1}}, "mdns"));
+  out.clear();
+  SmbDiscovery::TellNew(found, told, onFound);
+  EXPECT_EQ(out, QStringList({"wsd:SRV1@2", "netbios:OLDBOX@1", "mdns:srv1@1"}));
+  // Without a receiver the records are still remembered, and nothing breaks.
+  found.append(Rec("PC9", "", false, {{10, 0, 0, 9}}, "wsd"));
+  SmbDiscovery::TellNew(found, told, {});
+  EXPECT_TRUE(told.contains("wsd|PC9|10.0.0.9"));
+}
+
+TEST(SmbDiscovery, RunHandsOutServersWhileItStillListens) {
+  TFakeWsd wsd;
+  TFakeMdns mdns;
+  wsd.R.Start();
+  mdns.R.Start();
+  SmbDiscovery::TSetup setup;
+  setup.Wsd = {{{127, 0, 0, 1}, {127, 0, 0, 1}, wsd.Port}};
+  setup.Mdns = {{{127, 0, 0, 1}, {127, 0, 0, 1}, mdns.Port}};
+  bool sawClone = false;
+  int asksAfter = 0;
+  QStringList handed;
+  // The run is stopped by what it hands out: had it kept every server
+  // until its budget ran out, it would not be asked to stop after that.
+  const QList<TFoundServer> found = SmbDiscovery::RunWith(
+      setup, 20000, [&] { return sawClone && ++asksAfter > 0; },
+      [&](const TFoundServer& f) {
+        ASSERT_FALSE(f.Addresses.isEmpty());
+        handed.append(f.Name + '/' + f.Group + '@' + DiscoveryNet::ToString(f.Addresses.last()));
+        if (f.Group == "OFFICE") sawClone = true;
+      });
+  EXPECT_EQ(asksAfter, 1);
+  EXPECT_TRUE(handed.contains("PC1/OFFICE@127.0.0.2")) << handed.join(' ').toStdString();
+  EXPECT_EQ(handed.removeDuplicates(), 0);
+  // What was handed out is in the merged result.
+  bool inResult = false;
+  for (const TFoundServer& f : found) inResult = inResult || (f.Name == "PC1" && f.Group == "OFFICE");
+  EXPECT_TRUE(inResult);
+}
