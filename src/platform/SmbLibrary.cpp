@@ -256,6 +256,7 @@ int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<T
           if (!dir) return errno ? errno : EIO;
           o->Entries.clear();
           struct stat st;
+          std::memset(&st, 0, sizeof st);
           while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st)) {
             TSmbEntry e;
             e.Name = Text(info->name);
@@ -263,6 +264,8 @@ int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<T
             e.Attrs = info->attrs;
             e.Size = qint64(info->size);
             e.WriteTimeNs = Ns(info->mtime_ts);
+            e.Device = quint64(st.st_dev);
+            e.FileIndex = quint64(st.st_ino);
             o->Entries.append(e);
           }
           // The library fetched the whole listing at opendir: what errno

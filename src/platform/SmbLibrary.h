@@ -28,6 +28,10 @@ struct TSmbEntry {
   int Attrs = 0;      // DOS attribute bits as the server keeps them
   qint64 Size = 0;
   qint64 WriteTimeNs = 0;  // ns since 1970 UTC
+  // The server's identity of what the entry names (a link: its target), so
+  // a walk can tell a folder it has been in; both zero when unknown.
+  quint64 Device = 0;
+  quint64 FileIndex = 0;
 };
 
 struct TSmbShare {

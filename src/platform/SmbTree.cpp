@@ -37,6 +37,7 @@ TSearchRec Record(const TSmbEntry& e) {
   r.Size = folder ? 0 : e.Size;
   r.WriteTimeNs = e.WriteTimeNs;
   r.Time = DosTime::FromUnixTime(qint64(std::floor(double(e.WriteTimeNs) / 1e9)));
+  if (e.FileIndex != 0) r.Id = TFileId{e.Device, e.FileIndex};
   return r;
 }
 

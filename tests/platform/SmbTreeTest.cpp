@@ -120,6 +120,23 @@ TEST(SmbTree, ListingsKeepExactAttributesSizesAndDates) {
   EXPECT_NE(out[5].Time, 0u);
 }
 
+TEST(SmbTree, AFolderAndALinkToItShareTheServersIdentity) {
+  // A share with links back up its tree: the walks tell the folders apart
+  // only by what the server says they are.
+  TSmbEntry dot = Entry(".", 0x10), up = Entry("up", 0x10), sub = Entry("sub", 0x10), bare = Entry("bare", 0x10);
+  dot.Device = up.Device = sub.Device = 7;
+  dot.FileIndex = up.FileIndex = 1001;
+  sub.FileIndex = 1002;
+  TSearchRec self;
+  QList<TSearchRec> out;
+  SmbTree::Listing({dot, Entry("..", 0x10), up, sub, bare}, TWildMask("*"), self, out);
+  ASSERT_EQ(Names(out), QStringList({"up", "sub", "bare"}));
+  EXPECT_TRUE(self.Id.Known());
+  EXPECT_EQ(out[0].Id, self.Id);
+  EXPECT_NE(out[1].Id, self.Id);
+  EXPECT_FALSE(out[2].Id.Known());  // a server that gives none: never taken for another folder
+}
+
 TEST(SmbTree, NamesThatCouldActAsPathsAreNeverPassedOn) {
   const QList<TSmbEntry> entries = {Entry("good.txt", 0x20), Entry("..\\..\\evil.txt", 0x20), Entry("a/b", 0x20),
                                     Entry("c:x", 0x20),      Entry("", 0x20),                 Entry("..", 0x10),

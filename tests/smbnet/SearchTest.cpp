@@ -18,6 +18,7 @@
 #include "search/Editgroups.h"
 #include "search/Search_state.h"
 #include "support/SearchRun.h"
+#include "transfer/Copy.h"
 
 namespace {
 
@@ -127,6 +128,19 @@ TEST_F(SmbnetSearch, AGroupFindsItsTypesOverSeveralServers) {
                                    Row("SRV2", "data", "project/", "data.bin", "-a--"),
                                }));
   EXPECT_EQ(GroupExtensions, (QStringList{".bin", ".sys", ".exe"}));
+}
+
+TEST_F(SmbnetSearch, LinksBackUpAShareAreNotWalkedAgain) {
+  // tools/loop/back and tools/loop/again lead to the share's top. Followed
+  // blindly, the search and the size walk (on the GUI thread) would not end.
+  Tick("SRV3", {"tools"});
+  Search("*.*");
+  const QStringList rows = S->Rows();
+  EXPECT_EQ(rows.filter("|tool|exe|").size(), 1) << rows.join('\n').toStdString();
+  EXPECT_EQ(rows.filter("|readme|txt|").size(), 1);
+  EXPECT_EQ(FolderSize("\\\\SRV3\\tools\\"),
+            double(QFileInfo(Smbnet::Local("SRV3", "tools/bin/tool.exe")).size() +
+                   QFileInfo(Smbnet::Local("SRV3", "tools/readme.txt")).size()));
 }
 
 TEST_F(SmbnetSearch, ThePasswordShareIsReadWithTheAuthenticationFileAndSkippedWithout) {
