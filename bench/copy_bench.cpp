@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "BenchFiles.h"
+#include "BenchCopy.h"
 #include "platform/NetBackend.h"
 #include "platform/Thread.h"
 #include "platform/WinPath.h"
@@ -27,43 +27,11 @@
 
 namespace {
 
-using BenchFiles::RssKiB;
-using BenchFiles::WriteRandom;
+using BenchCopy::CopyWithTransfer;
+using BenchCopy::TRun;
+using BenchCopy::WriteRandom;
 
-struct TRun {
-  double Seconds = 0;
-  long RssGrowthKiB = 0;
-};
 
-// One copy through the transfer window, as the copy commands start it.
-TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, const QString& destination,
-                      double total) {
-  CopyNames = {name};
-  CopySourceFolders = {sourceFolder};
-  CopyDestination = destination;
-  CopyDestinationDrive = DriveNumberOf(destination);
-  CopyTotalSize = total;
-  const long rssBefore = RssKiB();
-  long rssPeak = rssBefore;
-  QElapsedTimer t;
-  t.start();
-  auto* form = new TFormCopy(nullptr);
-  form->StartTransfer(false);
-  // The event loop runs as in the program; a timer watches the end and the memory.
-  QEventLoop loop;
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-    rssPeak = std::max(rssPeak, RssKiB());
-    if (TThread::RunningCount() == 0) loop.quit();
-  });
-  watch.start(10);
-  loop.exec();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  TRun run;
-  run.Seconds = t.nsecsElapsed() / 1e9;
-  run.RssGrowthKiB = std::max(rssPeak, RssKiB()) - rssBefore;
-  return run;
-}
 
 double CpSeconds(const QString& from, const QString& to) {
   QElapsedTimer t;

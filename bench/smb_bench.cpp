@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "BenchFiles.h"
+#include "BenchCopy.h"
 #include "platform/FindFile.h"
 #include "platform/NetApi.h"
 #include "platform/NetBackend.h"
@@ -35,8 +35,9 @@ namespace {
 
 QString Env(const char* key) { return qEnvironmentVariable(key); }
 
-using BenchFiles::RssKiB;
-using BenchFiles::WriteRandom;
+using BenchCopy::CopyWithTransfer;
+using BenchCopy::WriteRandom;
+using TCopyRun = BenchCopy::TRun;
 
 double Seconds(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e9; }
 
@@ -85,37 +86,7 @@ int ScanWalk(TNetBackend& net) {
   return shares;
 }
 
-struct TCopyRun {
-  double Seconds = 0;
-  long RssGrowthKiB = 0;
-};
 
-TCopyRun CopyWithTransfer(const QString& name, const QString& sourceFolder, const QString& destination, double total) {
-  CopyNames = {name};
-  CopySourceFolders = {sourceFolder};
-  CopyDestination = destination;
-  CopyDestinationDrive = DriveNumberOf(destination);
-  CopyTotalSize = total;
-  const long before = RssKiB();
-  long peak = before;
-  QElapsedTimer t;
-  t.start();
-  auto* form = new TFormCopy(nullptr);
-  form->StartTransfer(false);
-  QEventLoop loop;
-  QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-    peak = std::max(peak, RssKiB());
-    if (TThread::RunningCount() == 0) loop.quit();
-  });
-  watch.start(10);
-  loop.exec();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  TCopyRun run;
-  run.Seconds = Seconds(t);
-  run.RssGrowthKiB = std::max(peak, RssKiB()) - before;
-  return run;
-}
 
 }  // namespace
 

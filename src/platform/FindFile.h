@@ -91,6 +91,25 @@ class TFolderTrail {
   QSet<TFileId> FIn;
 };
 
+// A walk's stay in one folder: enters it on construction and leaves it
+// when the scope ends, so a walk that returns early cannot forget to.
+class TFolderVisit {
+ public:
+  TFolderVisit(TFolderTrail& trail, const TFileId& id) : FTrail(trail), FId(id), FEntered(trail.Enter(id)) {}
+  ~TFolderVisit() {
+    if (FEntered) FTrail.Leave(FId);
+  }
+  TFolderVisit(const TFolderVisit&) = delete;
+  TFolderVisit& operator=(const TFolderVisit&) = delete;
+  // False when the walk is inside this folder already (a link back up).
+  bool Entered() const { return FEntered; }
+
+ private:
+  TFolderTrail& FTrail;
+  TFileId FId;
+  bool FEntered;
+};
+
 namespace FileSystem {
 
 // 0 and the first entry in `rec`, or a Windows error code (no entry: 2).

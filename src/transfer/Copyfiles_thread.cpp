@@ -73,12 +73,8 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
   }
   // A folder this copy is inside already (reached again through a link
   // back up the tree) is not copied into itself: the walk would not end.
-  if (!FTrail.Enter(self)) return;
-  struct TLeave {
-    TFolderTrail& Trail;
-    TFileId Id;
-    ~TLeave() { Trail.Leave(Id); }
-  } leave{FTrail, self};
+  const TFolderVisit visit(FTrail, self);
+  if (!visit.Entered()) return;
 
   // A link in the destination's place is never followed: the copy would
   // land wherever it points.

@@ -242,12 +242,8 @@ void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfold
   QList<TSearchRec> entries;
   TFileId self;
   bool levelSound = ListEntries(SourceFolder + Subfolder, entries, &self);
-  if (!FTrail.Enter(self)) return;
-  struct TLeave {
-    TFolderTrail& Trail;
-    TFileId Id;
-    ~TLeave() { Trail.Leave(Id); }
-  } leave{FTrail, self};
+  const TFolderVisit visit(FTrail, self);
+  if (!visit.Entered()) return;
   if (!levelSound) FFailed = true;
 
   // A link in the place of this folder of the copy is never followed for

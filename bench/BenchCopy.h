@@ -1,0 +1,81 @@
+#pragma once
+// What the copy benchmarks share: the process' resident memory, large files
+// of random bytes (so no layer can compress or skip them), and one copy
+// through the transfer window as the copy commands start it.
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QString>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/Thread.h"
+#include "transfer/Copy.h"
+#include "transfer/Copyform.h"
+
+namespace BenchCopy {
+
+inline long RssKiB() {
+  QFile f(QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+  return 0;
+}
+
+inline void WriteRandom(const QString& path, qint64 size) {
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    std::exit(1);
+  }
+  QByteArray block(1 << 20, Qt::Uninitialized);
+  auto* words = reinterpret_cast<quint32*>(block.data());
+  for (qint64 done = 0; done < size;) {
+    QRandomGenerator::global()->fillRange(words, block.size() / 4);
+    const qint64 n = std::min<qint64>(block.size(), size - done);
+    f.write(block.constData(), n);
+    done += n;
+  }
+}
+
+struct TRun {
+  double Seconds = 0;
+  long RssGrowthKiB = 0;  // peak resident memory over the start
+};
+
+inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, const QString& destination,
+                             double total) {
+  CopyNames = {name};
+  CopySourceFolders = {sourceFolder};
+  CopyDestination = destination;
+  CopyDestinationDrive = DriveNumberOf(destination);
+  CopyTotalSize = total;
+  const long rssBefore = RssKiB();
+  long rssPeak = rssBefore;
+  QElapsedTimer t;
+  t.start();
+  auto* form = new TFormCopy(nullptr);
+  form->StartTransfer(false);
+  // The event loop runs as in the program; a timer watches the end and the memory.
+  QEventLoop loop;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+    rssPeak = std::max(rssPeak, RssKiB());
+    if (TThread::RunningCount() == 0) loop.quit();
+  });
+  watch.start(10);
+  loop.exec();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  TRun run;
+  run.Seconds = t.nsecsElapsed() / 1e9;
+  run.RssGrowthKiB = std::max(rssPeak, RssKiB()) - rssBefore;
+  return run;
+}
+
+}  // namespace BenchCopy
