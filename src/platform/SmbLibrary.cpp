@@ -240,124 +240,111 @@ void TSmbLibrary::Post(std::function<void()> job) { Submit(std::move(job)); }
 // Each job owns what it fills (a shared state), since an abandoned job may
 // still run after its caller has gone.
 
-int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out) {
+template <typename Value, typename Call>
+int TSmbLibrary::FileCall(const TSmbCredential& c, Value& out, Call call) {
   struct TOut {
     int Err = EINVAL;
-    QList<TSmbEntry> Entries;
+    Value Result;
   };
-  auto o = std::make_shared<TOut>();
-  if (!Run([o, url, c] {
+  auto o = std::make_shared<TOut>(TOut{EINVAL, out});
+  if (!Run([o, c, call] {
         if (!Init()) return;
         UseCredential(c);
-        o->Err = WithCCacheRetry([&] {
-          SMBCCTX* ctx = S().Ctx;
-          errno = 0;
-          SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
-          if (!dir) return errno ? errno : EIO;
-          o->Entries.clear();
-          struct stat st;
-          std::memset(&st, 0, sizeof st);
-          while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st)) {
-            TSmbEntry e;
-            e.Name = Text(info->name);
-            e.ShortName = Text(info->short_name);
-            e.Attrs = info->attrs;
-            e.Size = qint64(info->size);
-            e.WriteTimeNs = Ns(info->mtime_ts);
-            e.Device = quint64(st.st_dev);
-            e.FileIndex = quint64(st.st_ino);
-            o->Entries.append(e);
-          }
-          // The library fetched the whole listing at opendir: what errno
-          // holds at its end is no failure.
-          smbc_getFunctionClosedir(ctx)(ctx, dir);
-          return 0;
-        });
+        o->Err = WithCCacheRetry([&] { return call(o->Result); });
       }))
     return Abandoned;
-  out = o->Entries;
+  out = o->Result;
   return o->Err;
+}
+
+template <typename Value, typename Call>
+int TSmbLibrary::NetCall(const QString& host, const TSmbCredential& c, Value& out, Call call) {
+  struct TOut {
+    unsigned Status = 1003;
+    Value Result;
+  };
+  auto o = std::make_shared<TOut>(TOut{1003, out});
+  const QByteArray h = host.toUtf8();
+  if (!Run([o, h, c, call] {
+        if (!Init() || !S().Net) return;
+        UseCredential(c);
+        o->Status = call(h.constData(), o->Result);
+      }))
+    return Abandoned;
+  out = o->Result;
+  return int(o->Status);
+}
+
+int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out) {
+  return FileCall(c, out, [url](QList<TSmbEntry>& entries) {
+    SMBCCTX* ctx = S().Ctx;
+    errno = 0;
+    SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
+    if (!dir) return errno ? errno : EIO;
+    entries.clear();
+    struct stat st;
+    std::memset(&st, 0, sizeof st);
+    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st)) {
+      TSmbEntry e;
+      e.Name = Text(info->name);
+      e.ShortName = Text(info->short_name);
+      e.Attrs = info->attrs;
+      e.Size = qint64(info->size);
+      e.WriteTimeNs = Ns(info->mtime_ts);
+      e.Device = quint64(st.st_dev);
+      e.FileIndex = quint64(st.st_ino);
+      entries.append(e);
+    }
+    // The library fetched the whole listing at opendir: what errno holds at
+    // its end is no failure.
+    smbc_getFunctionClosedir(ctx)(ctx, dir);
+    return 0;
+  });
 }
 
 int TSmbLibrary::Stat(const QByteArray& url, const TSmbCredential& c, TSmbEntry& out) {
-  struct TOut {
-    int Err = EINVAL;
-    TSmbEntry Entry;
-  };
-  auto o = std::make_shared<TOut>();
-  if (!Run([o, url, c] {
-        if (!Init()) return;
-        UseCredential(c);
-        o->Err = WithCCacheRetry([&] {
-          struct stat st;
-          std::memset(&st, 0, sizeof st);
-          errno = 0;
-          if (smbc_getFunctionStat(S().Ctx)(S().Ctx, url.constData(), &st) != 0) return errno ? errno : EIO;
-          o->Entry.Attrs = AttrsFromMode(st);
-          o->Entry.Size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
-          o->Entry.WriteTimeNs = Ns(st.st_mtim);
-          return 0;
-        });
-      }))
-    return Abandoned;
-  out = o->Entry;
-  return o->Err;
+  return FileCall(c, out, [url](TSmbEntry& entry) {
+    struct stat st;
+    std::memset(&st, 0, sizeof st);
+    errno = 0;
+    if (smbc_getFunctionStat(S().Ctx)(S().Ctx, url.constData(), &st) != 0) return errno ? errno : EIO;
+    entry.Attrs = AttrsFromMode(st);
+    entry.Size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
+    entry.WriteTimeNs = Ns(st.st_mtim);
+    return 0;
+  });
 }
 
 int TSmbLibrary::FreeSpace(const QByteArray& url, const TSmbCredential& c, qint64& bytes) {
-  struct TOut {
-    int Err = EINVAL;
-    qint64 Bytes = -1;
-  };
-  auto o = std::make_shared<TOut>();
-  if (!Run([o, url, c] {
-        if (!Init()) return;
-        UseCredential(c);
-        o->Err = WithCCacheRetry([&] {
-          struct statvfs st;
-          std::memset(&st, 0, sizeof st);
-          errno = 0;
-          if (smbc_getFunctionStatVFS(S().Ctx)(S().Ctx, const_cast<char*>(url.constData()), &st) != 0)
-            return errno ? errno : EIO;
-          // The library puts the sectors per unit into f_frsize (0 meaning 1).
-          o->Bytes = qint64(st.f_bsize) * qint64(st.f_frsize ? st.f_frsize : 1) * qint64(st.f_bavail);
-          return 0;
-        });
-      }))
-    return Abandoned;
-  bytes = o->Bytes;
-  return o->Err;
+  return FileCall(c, bytes, [url](qint64& free) {
+    struct statvfs st;
+    std::memset(&st, 0, sizeof st);
+    errno = 0;
+    if (smbc_getFunctionStatVFS(S().Ctx)(S().Ctx, const_cast<char*>(url.constData()), &st) != 0)
+      return errno ? errno : EIO;
+    // The library puts the sectors per unit into f_frsize (0 meaning 1).
+    free = qint64(st.f_bsize) * qint64(st.f_frsize ? st.f_frsize : 1) * qint64(st.f_bavail);
+    return 0;
+  });
 }
 
 int TSmbLibrary::Shares(const QByteArray& serverUrl, const TSmbCredential& c, QList<TSmbShare>& out) {
-  struct TOut {
-    int Err = EINVAL;
-    QList<TSmbShare> Shares;
-  };
-  auto o = std::make_shared<TOut>();
-  if (!Run([o, serverUrl, c] {
-        if (!Init()) return;
-        UseCredential(c);
-        o->Err = WithCCacheRetry([&] {
-          SMBCCTX* ctx = S().Ctx;
-          errno = 0;
-          SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, serverUrl.constData());
-          if (!dir) return errno ? errno : EIO;
-          o->Shares.clear();
-          while (const smbc_dirent* d = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
-            TSmbShare s;
-            s.Name = Text(d->name);
-            s.Type = d->smbc_type;
-            s.Comment = Text(d->comment);
-            o->Shares.append(s);
-          }
-          smbc_getFunctionClosedir(ctx)(ctx, dir);
-          return 0;
-        });
-      }))
-    return Abandoned;
-  out = o->Shares;
-  return o->Err;
+  return FileCall(c, out, [serverUrl](QList<TSmbShare>& shares) {
+    SMBCCTX* ctx = S().Ctx;
+    errno = 0;
+    SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, serverUrl.constData());
+    if (!dir) return errno ? errno : EIO;
+    shares.clear();
+    while (const smbc_dirent* d = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
+      TSmbShare s;
+      s.Name = Text(d->name);
+      s.Type = d->smbc_type;
+      s.Comment = Text(d->comment);
+      shares.append(s);
+    }
+    smbc_getFunctionClosedir(ctx)(ctx, dir);
+    return 0;
+  });
 }
 
 int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size,
@@ -481,90 +468,61 @@ void TSmbLibrary::Close(qint64 handle) {
 }
 
 int TSmbLibrary::ServerInfo(const QString& host, const TSmbCredential& c, NetApi::SERVER_INFO_101& out) {
-  struct TOut {
-    unsigned Status = 1003;
-    NetApi::SERVER_INFO_101 Info;
-  };
-  auto o = std::make_shared<TOut>();
-  const QByteArray h = host.toUtf8();
-  if (!Run([o, h, c] {
-        if (!Init() || !S().Net) return;
-        UseCredential(c);
-        uint8_t* buf = nullptr;
-        o->Status = NetServerGetInfo(h.constData(), 101, &buf);
-        if (o->Status == 0 && buf) {
-          const auto* i = reinterpret_cast<const ::SERVER_INFO_101*>(buf);
-          o->Info.sv101_platform_id = int(i->sv101_platform_id);
-          o->Info.sv101_name = Text(i->sv101_name);
-          o->Info.sv101_version_major = int(i->sv101_version_major);
-          o->Info.sv101_version_minor = int(i->sv101_version_minor);
-          o->Info.sv101_type = i->sv101_type;
-          o->Info.sv101_comment = i->sv101_comment ? Text(i->sv101_comment) : QLatin1String("");
-        } else if (o->Status == 0) {
-          o->Status = 1003;
-        }
-        if (buf) NetApiBufferFree(buf);
-      }))
-    return Abandoned;
-  out = o->Info;
-  return int(o->Status);
+  return NetCall(host, c, out, [](const char* h, NetApi::SERVER_INFO_101& info) {
+    uint8_t* buf = nullptr;
+    unsigned status = NetServerGetInfo(h, 101, &buf);
+    if (status == 0 && buf) {
+      const auto* i = reinterpret_cast<const ::SERVER_INFO_101*>(buf);
+      info.sv101_platform_id = int(i->sv101_platform_id);
+      info.sv101_name = Text(i->sv101_name);
+      info.sv101_version_major = int(i->sv101_version_major);
+      info.sv101_version_minor = int(i->sv101_version_minor);
+      info.sv101_type = i->sv101_type;
+      info.sv101_comment = i->sv101_comment ? Text(i->sv101_comment) : QLatin1String("");
+    } else if (status == 0) {
+      status = 1003;
+    }
+    if (buf) NetApiBufferFree(buf);
+    return status;
+  });
 }
 
 int TSmbLibrary::TimeOfDay(const QString& host, const TSmbCredential& c, NetApi::TIME_OF_DAY_INFO& out) {
-  struct TOut {
-    unsigned Status = 1003;
-    NetApi::TIME_OF_DAY_INFO Info;
-  };
-  auto o = std::make_shared<TOut>();
-  const QByteArray h = host.toUtf8();
-  if (!Run([o, h, c] {
-        if (!Init() || !S().Net) return;
-        UseCredential(c);
-        uint8_t* buf = nullptr;
-        o->Status = NetRemoteTOD(h.constData(), &buf);
-        if (o->Status == 0 && buf) {
-          const auto* t = reinterpret_cast<const ::TIME_OF_DAY_INFO*>(buf);
-          NetApi::TIME_OF_DAY_INFO& i = o->Info;
-          i.tod_elapsedt = t->tod_elapsedt;
-          i.tod_msecs = t->tod_msecs;
-          i.tod_hours = int(t->tod_hours);
-          i.tod_mins = int(t->tod_mins);
-          i.tod_secs = int(t->tod_secs);
-          i.tod_hunds = int(t->tod_hunds);
-          i.tod_timezone = t->tod_timezone;
-          i.tod_tinterval = int(t->tod_tinterval);
-          i.tod_day = int(t->tod_day);
-          i.tod_month = int(t->tod_month);
-          i.tod_year = int(t->tod_year);
-          i.tod_weekday = int(t->tod_weekday);
-        } else if (o->Status == 0) {
-          o->Status = 1003;
-        }
-        if (buf) NetApiBufferFree(buf);
-      }))
-    return Abandoned;
-  out = o->Info;
-  return int(o->Status);
+  return NetCall(host, c, out, [](const char* h, NetApi::TIME_OF_DAY_INFO& i) {
+    uint8_t* buf = nullptr;
+    unsigned status = NetRemoteTOD(h, &buf);
+    if (status == 0 && buf) {
+      const auto* t = reinterpret_cast<const ::TIME_OF_DAY_INFO*>(buf);
+      i.tod_elapsedt = t->tod_elapsedt;
+      i.tod_msecs = t->tod_msecs;
+      i.tod_hours = int(t->tod_hours);
+      i.tod_mins = int(t->tod_mins);
+      i.tod_secs = int(t->tod_secs);
+      i.tod_hunds = int(t->tod_hunds);
+      i.tod_timezone = t->tod_timezone;
+      i.tod_tinterval = int(t->tod_tinterval);
+      i.tod_day = int(t->tod_day);
+      i.tod_month = int(t->tod_month);
+      i.tod_year = int(t->tod_year);
+      i.tod_weekday = int(t->tod_weekday);
+    } else if (status == 0) {
+      status = 1003;
+    }
+    if (buf) NetApiBufferFree(buf);
+    return status;
+  });
 }
 
 int TSmbLibrary::WorkstationGroup(const QString& host, const TSmbCredential& c, QString& group) {
-  struct TOut {
-    unsigned Status = 1003;
-    QString Group;
-  };
-  auto o = std::make_shared<TOut>();
-  const QByteArray h = host.toUtf8();
-  if (!Run([o, h, c] {
-        if (!Init() || !S().Net) return;
-        UseCredential(c);
-        uint8_t* buf = nullptr;
-        o->Status = NetWkstaGetInfo(h.constData(), 100, &buf);
-        if (o->Status == 0 && buf) o->Group = Text(reinterpret_cast<const WKSTA_INFO_100*>(buf)->wki100_langroup);
-        if (buf) NetApiBufferFree(buf);
-      }))
-    return Abandoned;
-  group = o->Group;
-  return o->Group.isEmpty() && o->Status == 0 ? 1003 : int(o->Status);
+  group.clear();
+  const int status = NetCall(host, c, group, [](const char* h, QString& langroup) {
+    uint8_t* buf = nullptr;
+    const unsigned status = NetWkstaGetInfo(h, 100, &buf);
+    if (status == 0 && buf) langroup = Text(reinterpret_cast<const WKSTA_INFO_100*>(buf)->wki100_langroup);
+    if (buf) NetApiBufferFree(buf);
+    return status;
+  });
+  return status == 0 && group.isEmpty() ? 1003 : status;
 }
 
 QString TSmbLibrary::LocalWorkgroup() {

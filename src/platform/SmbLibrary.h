@@ -87,6 +87,13 @@ class TSmbLibrary {
   struct TTask;
   // Runs `job` on the library's thread; false when abandoned.
   bool Run(std::function<void()> job);
+  // One file call with a credential: `call(value)` fills the value and
+  // answers 0 or an errno; `out` receives the value unless abandoned.
+  template <typename Value, typename Call>
+  int FileCall(const TSmbCredential& c, Value& out, Call call);
+  // One libnetapi call on `host`: `call(host, value)` answers its status.
+  template <typename Value, typename Call>
+  int NetCall(const QString& host, const TSmbCredential& c, Value& out, Call call);
   std::shared_ptr<TTask> Submit(std::function<void()> job);
   bool Wait(const std::shared_ptr<TTask>& task);
   void Post(std::function<void()> job);
