@@ -19,34 +19,14 @@ inline char16_t Upper(QChar c) {
 
 }  // namespace
 
-bool Glob(QStringView mask, QStringView name) {
-  // Iterative match with one back-track point: linear for masks with one
-  // star, and never recursive, so a long name cannot exhaust the stack.
-  qsizetype m = 0, n = 0, starM = -1, starN = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && mask[m] == u'*') {
-      starM = m++;
-      starN = n;
-    } else if (m < mask.size() && (mask[m] == u'?' || Folded(mask[m]) == Folded(name[n]))) {
-      ++m;
-      ++n;
-    } else if (starM >= 0) {
-      m = starM + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == u'*') ++m;
-  return m == mask.size();
-}
-
 bool MaskMatch(QStringView mask, QStringView name) {
-  // As Glob, but "?" never takes a dot: at a dot or at the end of the name a
+  // Iterative match with one back-track point (the last star): linear for
+  // masks with one star, and never recursive, so a long name cannot exhaust
+  // the stack. "?" never takes a dot: at a dot or at the end of the name a
   // run of "?" matches nothing, as the find calls match it ("????.bin" takes
   // "k1.bin", "README?" takes "README", "page?htm" does not take "page.htm").
   // Where a run of "?" ends depends only on where it starts, and later starts
-  // never end earlier, so the one back-track point of Glob stays enough.
+  // never end earlier, so the one back-track point stays enough.
   qsizetype m = 0, n = 0, starM = -1, starN = 0;
   while (n < name.size()) {
     if (m < mask.size() && mask[m] == u'*') {

@@ -35,8 +35,6 @@ class TWildMask {
 };
 
 namespace WildMatch {
-// Case-insensitive glob: "*" any run, "?" one character. No DOS rules.
-bool Glob(QStringView mask, QStringView name);
 // Case-insensitive match as the find calls apply a mask: "*" any run; "?"
 // one character but never a dot, and nothing at a dot or the end of the name.
 bool MaskMatch(QStringView mask, QStringView name);
