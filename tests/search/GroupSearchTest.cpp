@@ -50,17 +50,8 @@ class GroupSearch : public ::testing::Test {
     S.reset();
     GroupExtensions.clear();
   }
-  // Group mode with one group in the combo box, chosen.
-  void Choose(const QString& types) {
-    FormMain->CheckBoxGroup->setChecked(true);
-    QComboBox* combo = FormMain->ComboBoxGroup;
-    combo->clear();
-    combo->addItem(GroupComboItem("G", types));
-    combo->addItem(TextGroupsEdit);
-    combo->setCurrentIndex(0);
-  }
   void Search(const QString& types) {
-    Choose(types);
+    SearchRun::ChooseGroup(types);
     FormMain->ButtonFindClick(FormMain->ButtonFind);
     ASSERT_NE(SearchGroupThread, nullptr);
     ASSERT_TRUE(S->WaitForSearchEnd());
@@ -137,7 +128,7 @@ TEST_F(GroupSearch, HiddenFilesAreListedAndTheCriteriaApply) {
 
 TEST_F(GroupSearch, GroupModeWithoutAChosenGroupDoesNothingAndTheMaskHistoryIsLeftAlone) {
   FormMain->EditPattern->setEditText("*.txt");
-  Choose("txt");
+  SearchRun::ChooseGroup("txt");
   FormMain->ComboBoxGroup->setCurrentIndex(-1);
   FormMain->ButtonFindClick(FormMain->ButtonFind);
   EXPECT_EQ(SearchGroupThread, nullptr);
@@ -168,7 +159,7 @@ class GroupSearchStop : public GroupSearch {
   // Starts a group search and waits until it is inside the slow listing of the share.
   void StartSlowSearch() {
     S->Net.SetDelayMs(kDelayMs);
-    Choose("txt");
+    SearchRun::ChooseGroup("txt");
     FormMain->ButtonFindClick(FormMain->ButtonFind);
     ASSERT_NE(SearchGroupThread, nullptr);
     ASSERT_TRUE(SearchRun::WaitUntil([this] { return S->Panel(0) == " \\\\PC1\\docs\\"; }));

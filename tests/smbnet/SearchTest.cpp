@@ -48,12 +48,7 @@ class SmbnetSearch : public ::testing::Test {
     ASSERT_TRUE(S->WaitForSearchEnd(60000));
   }
   void SearchGroup(const QString& types) {
-    FormMain->CheckBoxGroup->setChecked(true);
-    QComboBox* combo = FormMain->ComboBoxGroup;
-    combo->clear();
-    combo->addItem(GroupComboItem("G", types));
-    combo->addItem(TextGroupsEdit);
-    combo->setCurrentIndex(0);
+    SearchRun::ChooseGroup(types);
     FormMain->ButtonFindClick(FormMain->ButtonFind);
     ASSERT_TRUE(S->WaitForSearchEnd(60000));
   }

@@ -1,5 +1,6 @@
 #include "support/SearchRun.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,6 +12,8 @@
 #include "platform/ListView.h"
 #include "platform/Thread.h"
 #include "platform/TreeChecks.h"
+#include "config/En_language.h"
+#include "search/Editgroups.h"
 #include "search/Search_state.h"
 
 SearchRun::SearchRun() { Folder.CreateWindows(); }
@@ -30,6 +33,15 @@ QTreeWidgetItem* SearchRun::AddShare(QTreeWidgetItem* computer, const QString& s
   auto* node = new QTreeWidgetItem(computer, QStringList(share));
   SetStateIndex(node, ticked ? STATE_CHECKED : STATE_UNCHECKED);
   return node;
+}
+
+void SearchRun::ChooseGroup(const QString& types) {
+  FormMain->CheckBoxGroup->setChecked(true);
+  QComboBox* combo = FormMain->ComboBoxGroup;
+  combo->clear();
+  combo->addItem(GroupComboItem("G", types));
+  combo->addItem(TextGroupsEdit);
+  combo->setCurrentIndex(0);
 }
 
 void SearchRun::Find(const QString& mask) {

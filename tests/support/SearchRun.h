@@ -26,6 +26,8 @@ class SearchRun {
 
   // Types the mask and presses Find.
   void Find(const QString& mask);
+  // Group mode with one group of these file types in the combo box, chosen.
+  static void ChooseGroup(const QString& types);
   // Lets the GUI thread work until `done` holds; false after `timeoutMs`.
   static bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
   // Until the running search has ended by itself.
