@@ -1,6 +1,8 @@
 #include "network/Scanlan_thread.h"
 
 #include <QCheckBox>
+#include <QFont>
+#include <QPalette>
 #include <QTreeWidget>
 
 #include "app/Endsearchform.h"
@@ -76,11 +78,11 @@ void TScanLan::Execute() {
   Synchronize([this] { CloseWaitForm(); });
 }
 
-void TScanLan::EnumerateNetwork(const NetApi::NETRESOURCE* parent) {
+int TScanLan::EnumerateNetwork(const NetApi::NETRESOURCE* parent) {
   using namespace NetApi;
-  if (Terminated()) return;
+  if (Terminated()) return NO_ERROR;
   HANDLE handle = 0;
-  if (WNetOpenEnum(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0, parent, &handle) != NO_ERROR) return;
+  if (const int e = WNetOpenEnum(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0, parent, &handle)) return e;
 
   QList<NETRESOURCE> batch;  // one buffer per level, reused for every batch
   for (;;) {
@@ -92,12 +94,15 @@ void TScanLan::EnumerateNetwork(const NetApi::NETRESOURCE* parent) {
       if (Terminated()) break;
       if (entry.dwUsage & RESOURCEUSAGE_CONTAINER) {
         const QString remote = entry.lpRemoteName;
+        bool serverNode = false;
         if (!remote.isEmpty() && remote.at(0) == QLatin1Char('\\')) {
           FName = remote.mid(2);
           const bool thisComputer = FName == FThisComputer;
+          serverNode = !thisComputer;
           Synchronize([this, thisComputer] { AddServer(thisComputer); });
         }
-        EnumerateNetwork(&entry);
+        if (EnumerateNetwork(&entry) == ERROR_SEM_TIMEOUT && serverNode && !Terminated())
+          Synchronize([this] { MarkUnansweredNode(); });
       } else if (entry.dwType == RESOURCETYPE_DISK) {
         // This computer has no node: its shares would land under the node
         // added before it.
@@ -110,6 +115,7 @@ void TScanLan::EnumerateNetwork(const NetApi::NETRESOURCE* parent) {
     if (Terminated()) break;
   }
   WNetCloseEnum(handle);
+  return NO_ERROR;
 }
 
 // ------------------------------------------------------- synchronised calls
@@ -137,6 +143,16 @@ void TScanLan::AddComputerNode() {
   FForm->ListViewBoxComputers->repaint();
   FForm->StatusBar->SetPanelText(2, TextStatusComputers + QString::number(ComputerCount));
   FForm->StatusBar->repaint();
+}
+
+void TScanLan::MarkUnansweredNode() {
+  if (Terminated() || !FForm || !FLastComputerNode) return;
+  // Greyed and slanted: its shares are not known, which a later scan may mend.
+  QFont font = FLastComputerNode->font(0);
+  font.setItalic(true);
+  FLastComputerNode->setFont(0, font);
+  FLastComputerNode->setForeground(0, FForm->ListViewBoxComputers->palette().brush(QPalette::Disabled, QPalette::Text));
+  FLastComputerNode->setData(0, UnansweredRole, true);
 }
 
 void TScanLan::AddShareNode() {

@@ -9,6 +9,7 @@
 // no status text, no closing of the wait window (which may by then serve the
 // next run).
 #include <QPointer>
+#include <Qt>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,10 @@ struct NETRESOURCE;
 extern QStringList ComputerNames;
 // Computer nodes added by the last scan (status panel 2).
 extern int ComputerCount;
+
+// Set (true) on a computer node whose server did not answer with its share
+// list in the time it was given; such a node is shown greyed and slanted.
+constexpr int UnansweredRole = Qt::UserRole + 1;
 
 class TScanLan;
 // The worker of the last scan; null once it has ended or been cancelled.
@@ -55,13 +60,18 @@ class TScanLan : public TThread {
   // touches no later ones.
   QPointer<TFormMain> FForm;
   QPointer<TFormWait> FWait;
-  // Walks one level of the enumeration; parent null for the top.
-  void EnumerateNetwork(const NetApi::NETRESOURCE* parent);
+  // Walks one level of the enumeration; parent null for the top. Returns
+  // how opening the level went (NO_ERROR or the failure).
+  int EnumerateNetwork(const NetApi::NETRESOURCE* parent);
   // Synchronised calls (GUI thread); each does nothing once stopped.
   void ClearComputerTree();
   // A server found: its node (unless it is this computer) and its name.
   void AddServer(bool thisComputer);
   void AddComputerNode();
+  // The server of the last node never answered with its share list in the
+  // time it was given: its node says so, rather than look like a server
+  // without shares.
+  void MarkUnansweredNode();
   void AddShareNode();
   void ClearScanStatus();
   void CloseWaitForm();

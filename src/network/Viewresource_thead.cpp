@@ -1,6 +1,7 @@
 #include "network/Viewresource_thead.h"
 
 #include <QMenu>
+#include <QDate>
 #include <QTime>
 
 #include "app/Main.h"
@@ -67,8 +68,12 @@ void TViewResourceThread::CollectComputerInfo() {
   Synchronize([this] { ClearResourceList(); });
   const bool winsock = WSAStartup(0x0101) == 0;
   const QString thisComputer = GetComputerName();
+  // This computer has its row even when the scan did not meet it (the
+  // discovery never hears this machine's own announcements).
+  QStringList names = FNames;
+  if (!thisComputer.isEmpty() && !names.contains(thisComputer)) names.append(thisComputer);
 
-  for (const QString& name : FNames) {
+  for (const QString& name : names) {
     if (Terminated()) break;
     // Every column starts empty, so nothing of the previous server shows.
     FThisComputer = false;
@@ -86,28 +91,34 @@ void TViewResourceThread::CollectComputerInfo() {
     }
 
     SERVER_INFO_101 info;
-    if (NetServerGetInfo(name, 101, &info) != NERR_Success) {
+    const bool infoRead = NetServerGetInfo(name, 101, &info) == NERR_Success;
+    if (!infoRead && name != thisComputer) {
       Synchronize([this] { AddComputerInfoRow(); });
       continue;
     }
-    FSystem = ComputerInfo::SystemText(static_cast<quint32>(info.sv101_platform_id),
-                                       static_cast<quint32>(info.sv101_version_major),
-                                       static_cast<quint32>(info.sv101_version_minor));
-    FServices = ComputerInfo::ServerKindsText(info.sv101_type);
+    if (infoRead) {
+      FSystem = ComputerInfo::SystemText(static_cast<quint32>(info.sv101_platform_id),
+                                         static_cast<quint32>(info.sv101_version_major),
+                                         static_cast<quint32>(info.sv101_version_minor));
+      FServices = ComputerInfo::ServerKindsText(info.sv101_type);
+    }
 
     TIME_OF_DAY_INFO tod;
-    const bool timeRead = NetRemoteTOD(name, &tod) == NERR_Success;
+    const bool timeRead = infoRead && NetRemoteTOD(name, &tod) == NERR_Success;
     const QTime now = QTime::currentTime();
-    if (timeRead) {
-      if (name == thisComputer) {
-        FThisComputer = true;
-        FTime = ComputerInfo::ThisComputerDifferenceText();
-      } else {
-        const int server = ComputerInfo::ServerLocalHour(tod.tod_hours, tod.tod_timezone) * 3600 +
-                           tod.tod_mins * 60 + tod.tod_secs;
-        const int local = now.hour() * 3600 + now.minute() * 60 + now.second();
-        FTime = ComputerInfo::ClockDifferenceText(server, local);
-      }
+    if (name == thisComputer) {
+      // This computer's clock is the local one: no difference, and its date
+      // even when no server of its own answers.
+      FThisComputer = true;
+      FTime = ComputerInfo::ThisComputerDifferenceText();
+      const QDate today = QDate::currentDate();
+      FDate = timeRead ? ComputerInfo::ServerDateText(tod.tod_day, tod.tod_month, tod.tod_year, FMonths)
+                       : ComputerInfo::ServerDateText(today.day(), today.month(), today.year(), FMonths);
+    } else if (timeRead) {
+      const int server =
+          ComputerInfo::ServerLocalHour(tod.tod_hours, tod.tod_timezone) * 3600 + tod.tod_mins * 60 + tod.tod_secs;
+      const int local = now.hour() * 3600 + now.minute() * 60 + now.second();
+      FTime = ComputerInfo::ClockDifferenceText(server, local);
       FDate = ComputerInfo::ServerDateText(tod.tod_day, tod.tod_month, tod.tod_year, FMonths);
     }
     Synchronize([this] { AddComputerInfoRow(); });

@@ -2,11 +2,20 @@
 
 #include <QRandomGenerator>
 
+#include <cstring>
+
 namespace {
 
 // Bounds on what a crowded (or hostile) link can make this run keep and work through.
 constexpr qsizetype kMaxRecords = 1024;
 constexpr qsizetype kMaxInstances = 128;
+// What one answer, and one responder, can add: a host offers SMB once or a
+// few times, so one that names hundreds of services is not believed beyond this.
+constexpr int kMaxRecordsPerAnswer = 64;
+constexpr int kMaxInstancesPerResponder = 16;
+// Responders answer within milliseconds; a browse ends once this long has
+// passed without news after its last question.
+constexpr qint64 kQuietMs = 400;
 constexpr quint16 kPort = 5353;
 
 const Dns::TName& SmbService() {
@@ -64,10 +73,17 @@ QList<TService> Assemble(const QList<Dns::TRecord>& records, const Dns::TName& s
   return out;
 }
 
+bool CanBeServer(const TIpv4& a, const QList<DiscoveryNet::TInterface>& interfaces) {
+  if (a == TIpv4{} || a[0] == 127 || a[0] >= 224) return false;  // 224/4 multicast, 240/4 and 255.255.255.255
+  for (const DiscoveryNet::TInterface& f : interfaces)
+    if (a == f.Address || (f.CanBroadcast && a == f.Broadcast)) return false;
+  return true;
+}
+
 }  // namespace Mdns
 
-TMdnsClient::TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode, const QString& name)
-    : Mode(mode), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))) {
+TMdnsClient::TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode, const QString& name, TAccept accept)
+    : Mode(mode), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))), Accept(std::move(accept)) {
   if (mode == TMode::BrowseSmb) {
     Name = SmbService();
   } else {
@@ -93,6 +109,7 @@ void TMdnsClient::Ask(const Dns::TName& name, quint16 type) {
   QByteArray q = Dns::BuildQuery(Id, 0, name, type);
   if (q.isEmpty()) return;
   for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, q);
+  LastAskMs = DiscoveryNet::NowMs();
 }
 
 void TMdnsClient::Collect(std::vector<pollfd>& fds, qint64&) {
@@ -117,12 +134,24 @@ void TMdnsClient::Read(int socketIndex) {
     Dns::TMessage m;
     // A legacy-unicast answer repeats the query's identifier.
     if (!Dns::Parse(data, m) || m.Id != Id || !(m.Flags & Dns::kFlagResponse)) continue;
+    quint32 sender = 0;
+    std::memcpy(&sender, from.data(), 4);
+    int taken = 0;
     for (const Dns::TRecord& r : m.Records) {
-      if (r.Class != Dns::kClassIn || Records.size() >= kMaxRecords) continue;
+      if (r.Class != Dns::kClassIn || Records.size() >= kMaxRecords || taken >= kMaxRecordsPerAnswer) continue;
+      if (r.Type == Dns::kTypeA && Accept && !Accept(r.Address)) continue;
+      if (r.Type == Dns::kTypePtr && Mode == TMode::BrowseSmb) {
+        QSet<QByteArray>& named = InstancesFrom[sender];
+        const QByteArray instance = Dns::NameToText(r.Target).toLower().toUtf8();
+        if (!named.contains(instance) && named.size() >= kMaxInstancesPerResponder) continue;
+        named.insert(instance);
+      }
       Records.append(r);
+      ++taken;
       added = true;
     }
   }
+  if (added) LastAnswerMs = DiscoveryNet::NowMs();
   if (!added || Mode != TMode::BrowseSmb) return;
   // Responders may leave SRV or A records out of the additional section.
   QList<QPair<Dns::TName, quint16>> missing;
@@ -133,7 +162,11 @@ void TMdnsClient::Read(int socketIndex) {
 bool TMdnsClient::Finished() const {
   if (Sockets.isEmpty()) return true;
   TIpv4 a{};
-  return Mode == TMode::LookupHost && Address(a);
+  if (Mode == TMode::LookupHost) return Address(a);
+  // A browse is done when its questions have had time to be answered and
+  // answers have stopped coming.
+  const qint64 now = DiscoveryNet::NowMs();
+  return Started && now - LastAskMs >= kQuietMs && now - LastAnswerMs >= kQuietMs;
 }
 
 QList<Mdns::TService> TMdnsClient::Services() const { return Mdns::Assemble(Records, Name); }

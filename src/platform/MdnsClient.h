@@ -3,9 +3,11 @@
 // an ordinary port, so responders answer this socket directly) as one
 // poll-loop source. Either browses DNS-SD _smb._tcp (PTR -> SRV -> A, asking
 // again only for what the answers left out), or looks up one NAME.local.
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 #include "platform/MdnsPacket.h"
 #include "platform/SmbDiscoveryLoop.h"
@@ -28,6 +30,12 @@ QList<TService> Assemble(const QList<Dns::TRecord>& records, const Dns::TName& s
 // The addresses `records` give for name.
 QList<TIpv4> AddressesOf(const QList<Dns::TRecord>& records, const Dns::TName& name);
 
+// True when `address` can be a server on the segments of `interfaces`: not
+// unspecified, loop-back, multicast or a broadcast address, and not one of
+// this computer's own addresses (an answer naming those sends the program
+// to itself or nowhere).
+bool CanBeServer(const TIpv4& address, const QList<DiscoveryNet::TInterface>& interfaces);
+
 }  // namespace Mdns
 
 class TMdnsClient : public DiscoveryNet::TPollSource {
@@ -35,7 +43,11 @@ class TMdnsClient : public DiscoveryNet::TPollSource {
   enum class TMode { BrowseSmb, LookupHost };
   // Browse: `name` is unused. Lookup: `name` is a host name ("SRV3" or
   // "srv3.local"). Destinations are normally 224.0.0.251:5353 per interface.
-  TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode, const QString& name = QString());
+  // `accept` (when set) decides which addresses answers may give; the others
+  // are dropped as if never sent.
+  using TAccept = std::function<bool(const TIpv4&)>;
+  TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode, const QString& name = QString(),
+              TAccept accept = {});
   ~TMdnsClient() override;
   TMdnsClient(const TMdnsClient&) = delete;
   TMdnsClient& operator=(const TMdnsClient&) = delete;
@@ -63,4 +75,8 @@ class TMdnsClient : public DiscoveryNet::TPollSource {
   bool Started = false;
   QSet<QByteArray> Asked;
   QList<Dns::TRecord> Records;
+  TAccept Accept;
+  QHash<quint32, QSet<QByteArray>> InstancesFrom;  // instances each responder has named
+  qint64 LastAskMs = 0;
+  qint64 LastAnswerMs = 0;
 };

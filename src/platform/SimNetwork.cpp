@@ -136,6 +136,7 @@ void TSimNetwork::ReadDescription() {
       }
       c.NoInfo = IsSet(read("NoInfo"));
       c.NoTime = IsSet(read("NoTime"));
+      c.NoShareAnswer = IsSet(read("NoShareAnswer"));
       FServers.insert(section.toLower(), c);
     }
   }
@@ -323,6 +324,7 @@ int TSimNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
   if (remote.startsWith(QLatin1String("\\\\"))) {
     QString group, server;
     if (!FindServer(BareServer(remote), group, server)) return ERROR_BAD_NETPATH;
+    if (Config(server).NoShareAnswer) return ERROR_SEM_TIMEOUT;
     if (const int e = PosixFs::FolderNames(PosixFs::Join(FRoot, {group, server}), names)) return e;
     for (const QString& s : names)
       out.append(Record(RESOURCETYPE_DISK, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE,

@@ -26,7 +26,8 @@
 //              minutes west of UTC (0); ClockOffset= seconds the server's
 //              clock is ahead of this one (0); Printers= comma-separated
 //              printer share names; NoInfo=1 (server information fails);
-//              NoTime=1 (time of day fails). A value that does not read as
+//              NoTime=1 (time of day fails); NoShareAnswer=1 (its share
+//              list never comes in time: ERROR_SEM_TIMEOUT). A value that does not read as
 //              its kind makes the one call that needs it fail.
 //   [Attributes]  keys: paths relative to the root with "/" separators;
 //              values: any of the letters r h s a, the entry's DOS
@@ -75,6 +76,7 @@ class TSimNetwork : public TNetBackend {
     QStringList Printers;
     bool NoInfo = false;
     bool NoTime = false;
+    bool NoShareAnswer = false;
   };
   struct TLocated {
     QString Path;  // this machine's path

@@ -10,6 +10,18 @@ QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop, const T
   return RunWith(DefaultSetup(), budgetMs, stop, onFound);
 }
 
+bool IsServerName(const QString& name) {
+  constexpr qsizetype kLongestLabel = 63;
+  if (name.isEmpty() || name.size() > kLongestLabel || name.startsWith(u'.') || name.endsWith(u'.')) return false;
+  for (const QChar c : name) {
+    if (c.isSpace() || c.isSurrogate() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+        c.category() == QChar::Other_NotAssigned || c.category() == QChar::Other_PrivateUse)
+      return false;
+    if (QStringView(u"\\/:*?\"<>|").contains(c)) return false;
+  }
+  return true;
+}
+
 bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {
   TLlmnrClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 252}, 5355), name);
   DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + std::max(timeoutMs, 0), {});
@@ -17,7 +29,8 @@ bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& addr
 }
 
 bool MdnsLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {
-  TMdnsClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 251}, 5353), TMdnsClient::TMode::LookupHost, name);
+  TMdnsClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 251}, 5353), TMdnsClient::TMode::LookupHost, name,
+                     OnSegment());
   DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + std::max(timeoutMs, 0), {});
   return client.Address(address);
 }

@@ -29,6 +29,11 @@ using TOnFound = std::function<void(const TFoundServer&)>;
 QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop, const TOnFound& onFound = {});
 // Name lookups beyond DNS, each bounded by timeoutMs: LLMNR (224.0.0.252:5355) for NAME and
 // an mDNS A query for NAME.local.
+// True when `name` can be a computer's name: one NetBIOS or DNS host label
+// (at most 63 characters), without blanks, controls, direction or other
+// format marks, or the characters no host name holds (\\ / : * ? " < > |).
+// Discovery hands out no other names.
+bool IsServerName(const QString& name);
 bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address);
 bool MdnsLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address);
 }  // namespace SmbDiscovery

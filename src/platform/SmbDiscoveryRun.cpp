@@ -50,7 +50,7 @@ QList<TFoundServer> Merge(const QList<TFoundServer>& records) {
   QList<TFoundServer> out;
   for (TFoundServer r : ordered) {
     r.Name = r.Name.toUpper();
-    if (r.Name.isEmpty()) continue;
+    if (!IsServerName(r.Name)) continue;
     bool merged = false;
     for (TFoundServer& e : out) {
       if (e.Name != r.Name || !GroupsAgree(e, r) || !AddressesAgree(e, r)) continue;
@@ -68,7 +68,12 @@ TSetup DefaultSetup() {
   s.Mdns = DiscoveryNet::MulticastTargets({224, 0, 0, 251}, 5353);
   s.NetBios = DiscoveryNet::BroadcastTargets(137);
   s.BrowseHelper = NetBios::HelperPath();
+  s.MdnsAccept = OnSegment();
   return s;
+}
+
+std::function<bool(const TIpv4&)> OnSegment() {
+  return [interfaces = DiscoveryNet::LocalInterfaces()](const TIpv4& a) { return Mdns::CanBeServer(a, interfaces); };
 }
 
 namespace {
@@ -135,7 +140,7 @@ class TFoundWatch : public DiscoveryNet::TPollSource {
 void TellNew(const QList<TFoundServer>& found, QSet<QString>& told, const TOnFound& onFound) {
   for (const TFoundServer& f : found) {
     const QString name = f.Name.toUpper();
-    if (name.isEmpty()) continue;
+    if (!IsServerName(name)) continue;
     bool fresh = false;
     for (const auto& a : f.Addresses) {
       const QString key = f.Sources.join(u',') + u'|' + name + u'|' + DiscoveryNet::ToString(a);
@@ -151,7 +156,7 @@ QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::functi
                             const TOnFound& onFound) {
   const qint64 deadline = DiscoveryNet::NowMs() + std::max(budgetMs, 0);
   TWsdClient wsd(setup.Wsd);
-  TMdnsClient mdns(setup.Mdns, TMdnsClient::TMode::BrowseSmb);
+  TMdnsClient mdns(setup.Mdns, TMdnsClient::TMode::BrowseSmb, QString(), setup.MdnsAccept);
   std::unique_ptr<TNetBiosBrowse> browse;
   if (!setup.BrowseHelper.isEmpty())
     browse = std::make_unique<TNetBiosBrowse>(setup.BrowseHelper, budgetMs, setup.NetBios);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 #include "platform/SmbDiscovery.h"
 #include "platform/SmbDiscoveryLoop.h"
@@ -15,7 +16,13 @@ struct TSetup {
   QList<DiscoveryNet::TTarget> Mdns;
   QList<DiscoveryNet::TTarget> NetBios;  // name queries for browse-listed servers
   QString BrowseHelper;                  // empty: no NetBIOS browsing
+  // Which addresses mDNS answers may give (unset: all).
+  std::function<bool(const TIpv4&)> MdnsAccept;
 };
+
+// Addresses that can be a server on this machine's segments (see
+// Mdns::CanBeServer), as of now.
+std::function<bool(const TIpv4&)> OnSegment();
 
 // The setup of a real run: every interface of this machine, the helper
 // program where it is installed.

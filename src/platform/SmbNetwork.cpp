@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSet>
+#include <QWaitCondition>
 
 #include <unistd.h>
 
@@ -18,10 +19,12 @@
 #include <thread>
 
 #include "platform/SmbCredentials.h"
+#include "platform/SmbDiscoveryLoop.h"
 #include "platform/SmbErrors.h"
 #include "platform/SmbLibrary.h"
 #include "platform/SmbProbe.h"
 #include "platform/SmbReadAhead.h"
+#include "platform/SmbShareList.h"
 #include "platform/SmbTree.h"
 #include "platform/SmbUrl.h"
 #include "platform/WinError.h"
@@ -34,6 +37,12 @@ namespace {
 
 constexpr int DiscoveryBudgetMs = 2500;
 constexpr int LookupMs = 700;
+// Servers discovery named without an address are looked up side by side
+// for at most this long; a scan waits for no more of them.
+constexpr int ResolveBudgetMs = 3000;
+constexpr int MaxNameless = 128;
+// One patient probe of a server that took the connection but was slow to answer.
+constexpr int PatientProbeMs = 10000;
 
 std::function<bool()> StopTest() {
   return [] { return TSmbLibrary::Stopped(); };
@@ -91,6 +100,18 @@ QString LookUp(const QString& name, int ms) {
   while (!shared->Finished && clock.elapsed() < ms && !TSmbLibrary::Stopped())
     shared->Done.wait_for(lock, std::chrono::milliseconds(50));
   return shared->Finished ? shared->Address : QString();
+}
+
+// A name's address by every lookup there is: DNS, NAME.local, LLMNR, mDNS.
+QString FindAddress(const QString& name) {
+  std::array<quint8, 4> a{};
+  QString found;
+  if (ParseDotted(name, a)) found = Dotted(a);
+  if (found.isEmpty()) found = LookUp(name, LookupMs);
+  if (found.isEmpty() && !name.contains(u'.')) found = LookUp(name + QLatin1String(".local"), LookupMs);
+  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = Dotted(a);
+  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = Dotted(a);
+  return found;
 }
 
 int Abandoned() { return ERROR_BAD_NETPATH; }
@@ -156,6 +177,19 @@ struct TSmbNetwork::TShared {
   // Counts scans, and scans that were stopped: a meeting of an older one
   // makes no further library call.
   std::atomic<int> Scan{0};
+  // The share lists the current scan's meetings fetch, by GroupKey: the
+  // walk takes each instead of asking the server a second time.
+  struct TListing {
+    bool Done = false;
+    int Error = ERROR_SEM_TIMEOUT;
+    QList<TSmbShare> Shares;
+  };
+  QHash<QString, std::shared_ptr<TListing>> Listings;
+  QWaitCondition Changed;  // a listing done, a name resolved
+  // Names the current scan looked up beside itself (address, "" none);
+  // those still under way count as not found.
+  QHash<QString, QString> Resolved;
+  QSet<QString> Resolving;
 };
 
 namespace {
@@ -173,9 +207,25 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
   const QString key = server.Name.toUpper();
   const bool wantGroup = server.Group.isEmpty() || server.GroupIsDomain;
   const QString domainKey = server.GroupIsDomain ? server.Group.toLower() : QString();
-  std::thread([shared, scan, key, address, wantGroup, domainKey] {
+  auto listing = std::make_shared<TShared::TListing>();
+  {
+    QMutexLocker lock(&shared->Mutex);
+    shared->Listings.insert(GroupKey(key, address), listing);
+  }
+  std::thread([shared, scan, key, address, wantGroup, domainKey, listing] {
     const auto stale = [&] { return shared->Scan.load() != scan; };
-    if (!SmbProbe::Cached(address, stale) || stale()) return;
+    const auto listed = [&](int error, const QList<TSmbShare>& shares) {
+      QMutexLocker lock(&shared->Mutex);
+      listing->Error = error;
+      listing->Shares = shares;
+      listing->Done = true;
+      shared->Changed.wakeAll();
+    };
+    if (!SmbProbe::Cached(address, stale) || stale()) {
+      // One that took the connection but was slow the walk asks patiently.
+      listed(stale() || SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH, {});
+      return;
+    }
     int remembered = 0;
     {
       QMutexLocker lock(&shared->Mutex);
@@ -183,13 +233,16 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
     }
     const int before = remembered;
     QList<TSmbShare> shares;
+    int raw = 0;
     const int e = SmbCredentials::TryInOrder(
         key, SmbCredentials::System(), remembered,
         [&](const TSmbCredential& c) {
           if (stale()) return int(ERROR_BAD_NETPATH);
-          return SmbErrors::FromErrno(TSmbLibrary::Get().Shares(SmbUrl::Build(address), c, shares), TLevel::Server);
+          raw = TSmbLibrary::Get().Shares(SmbUrl::Build(address), c, shares);
+          return SmbErrors::FromErrno(raw, TLevel::Server);
         },
         stale);
+    listed(stale() || (e != NO_ERROR && SmbShareList::IsTimeout(raw)) ? ERROR_SEM_TIMEOUT : e, shares);
     if (e != NO_ERROR || stale()) return;
     {
       QMutexLocker lock(&shared->Mutex);
@@ -225,14 +278,17 @@ QString TSmbNetwork::Address(const QString& server) {
     if (auto it = FSeen.constFind(key); it != FSeen.constEnd()) return *it;
     if (auto it = FLookedUp.constFind(key); it != FLookedUp.constEnd()) return *it;
   }
-  const QString name = Bare(server);
-  std::array<quint8, 4> a{};
-  QString found;
-  if (ParseDotted(name, a)) found = Dotted(a);
-  if (found.isEmpty()) found = LookUp(name, LookupMs);
-  if (found.isEmpty() && !name.contains(u'.')) found = LookUp(name + QLatin1String(".local"), LookupMs);
-  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = Dotted(a);
-  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = Dotted(a);
+  {
+    QMutexLocker lock(&FShared->Mutex);
+    if (auto it = FShared->Resolved.constFind(key); it != FShared->Resolved.constEnd()) return *it;
+    if (FShared->Resolving.contains(key)) return {};
+  }
+  // This computer is known without asking the network: by its own address.
+  if (key == ComputerName().toUpper()) {
+    const QList<DiscoveryNet::TInterface> interfaces = DiscoveryNet::LocalInterfaces();
+    if (!interfaces.isEmpty()) return DiscoveryNet::ToString(interfaces.first().Address);
+  }
+  const QString found = FindAddress(Bare(server));
   if (TSmbLibrary::Stopped()) return found;  // an interrupted lookup proves nothing
   QMutexLocker lock(&FMutex);
   FLookedUp.insert(key, found);
@@ -381,6 +437,12 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     FLookedUp.clear();
   }
   ++FShared->Scan;
+  {
+    QMutexLocker lock(&FShared->Mutex);
+    FShared->Listings.clear();
+    FShared->Resolved.clear();
+    FShared->Resolving.clear();
+  }
   TSmbLibrary::Get().Prepare();
   // Each server is probed as soon as discovery names its address, side by
   // side and while discovery still listens, and met if it answers (see
@@ -418,6 +480,8 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   // Those found last are probed now; the walk that follows waits at most
   // once for a server that does not answer.
   for (const QString& address : seen) SmbProbe::Start(address);
+  ResolveNameless(found);
+  if (TSmbLibrary::Stopped()) return stopped();
   // Servers without a workgroup, or with a DNS domain, are asked for their
   // own workgroup or NetBIOS domain name (unless a meeting or an earlier
   // scan has); else they join ours.
@@ -466,6 +530,82 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   return NO_ERROR;
 }
 
+void TSmbNetwork::ResolveNameless(const QList<TFoundServer>& found) {
+  QStringList names;
+  {
+    QMutexLocker lock(&FShared->Mutex);
+    for (const TFoundServer& s : found) {
+      const QString key = s.Name.toUpper();
+      if (!s.Addresses.isEmpty() || names.size() >= MaxNameless || names.contains(key)) continue;
+      names.append(key);
+      FShared->Resolving.insert(key);
+    }
+  }
+  const int scan = FShared->Scan.load();
+  for (const QString& name : names) {
+    std::thread([shared = FShared, scan, name] {
+      const QString address = FindAddress(name);
+      QMutexLocker lock(&shared->Mutex);
+      if (shared->Scan.load() != scan) return;
+      shared->Resolving.remove(name);
+      shared->Resolved.insert(name, address);
+      if (!address.isEmpty()) SmbProbe::Start(address);
+      shared->Changed.wakeAll();
+    }).detach();
+  }
+  // Those not found within the budget count as not found in this scan
+  // (the walk asks no further); a late answer still serves later calls.
+  QElapsedTimer clock;
+  clock.start();
+  QMutexLocker lock(&FShared->Mutex);
+  while (!FShared->Resolving.isEmpty() && clock.elapsed() < ResolveBudgetMs && !TSmbLibrary::Stopped())
+    FShared->Changed.wait(&FShared->Mutex, 50);
+}
+
+int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
+  std::shared_ptr<TShared::TListing> listing;
+  {
+    const QString key = GroupKey(Bare(server), Address(server));
+    QMutexLocker lock(&FShared->Mutex);
+    listing = FShared->Listings.take(key);
+    while (listing && !listing->Done && !TSmbLibrary::Stopped()) FShared->Changed.wait(&FShared->Mutex, 50);
+  }
+  if (TSmbLibrary::Stopped()) return Abandoned();
+  if (listing && listing->Error != ERROR_SEM_TIMEOUT) {
+    shares = listing->Shares;
+    return listing->Error;
+  }
+  using SmbShareList::TOutcome;
+  int e = ERROR_SEM_TIMEOUT;
+  SmbShareList::Patiently(SmbShareList::BoundMs, StopTest(), [&](int leftMs) {
+    const QString address = Address(server);
+    if (address.isEmpty()) {
+      e = ERROR_BAD_NETPATH;
+      return TOutcome::Failed;
+    }
+    // A server that took the connection but answered late is given longer.
+    if (SmbProbe::Slow(address) && !SmbProbe::Patiently(address, std::min(leftMs, PatientProbeMs), StopTest())) {
+      e = SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH;
+      return e == ERROR_SEM_TIMEOUT ? TOutcome::TimedOut : TOutcome::Failed;
+    }
+    int raw = 0;
+    QString host;
+    e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
+      raw = TSmbLibrary::Get().Shares(SmbUrl::Build(h), c, shares);
+      if (raw == TSmbLibrary::Abandoned) return Abandoned();
+      return SmbErrors::FromErrno(raw, TLevel::Server);
+    });
+    if (e == NO_ERROR) return TOutcome::Listed;
+    if (TSmbLibrary::Stopped()) return TOutcome::Failed;
+    if (SmbShareList::IsTimeout(raw) || (raw == 0 && SmbProbe::Slow(address))) {
+      e = ERROR_SEM_TIMEOUT;
+      return TOutcome::TimedOut;
+    }
+    return TOutcome::Failed;
+  });
+  return e;
+}
+
 int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
   out.clear();
   if (!parent) {
@@ -480,13 +620,7 @@ int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
     const QString server = Bare(remote);
     if (!WinPath::IsPlainEntryName(server)) return ERROR_BAD_NETPATH;
     QList<TSmbShare> shares;
-    QString host;
-    const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
-      const int r = TSmbLibrary::Get().Shares(SmbUrl::Build(h), c, shares);
-      if (r == TSmbLibrary::Abandoned) return Abandoned();
-      return SmbErrors::FromErrno(r, TLevel::Server);
-    });
-    if (e) return e;
+    if (const int e = ListShares(server, shares)) return e;
     out = SmbTree::ShareRecords(server, shares);
     return NO_ERROR;
   }

@@ -27,6 +27,7 @@
 
 class TSmbCredentialSources;
 struct TSmbCredential;
+struct TSmbShare;
 
 class TSmbNetwork : public TNetBackend {
  public:
@@ -60,6 +61,13 @@ class TSmbNetwork : public TNetBackend {
   // after the probe; `attempt` returns a Windows code.
   int WithServer(const QString& server, QString& host, const std::function<int(const QString& host, const TSmbCredential&)>& attempt);
   int Discover(QList<NetApi::NETRESOURCE>& out);
+  // Looks up, side by side and for at most the scan's time, the servers
+  // discovery named without an address.
+  void ResolveNameless(const QList<TFoundServer>& found);
+  // A server's shares for the walk: the list its meeting fetched in this
+  // scan, else fetched now with the time it needs (SmbShareList.h).
+  // ERROR_SEM_TIMEOUT when the server never answered in time.
+  int ListShares(const QString& server, QList<TSmbShare>& shares);
   // The name a Kerberos ticket can reach the server by (tickets name hosts,
   // not addresses): its DNS name in its domain, or its bare name, when the
   // user holds tickets and DNS knows that name; else empty.

@@ -83,6 +83,7 @@ bool WaitFor(int fd, short events, const QElapsedTimer& clock, int budgetMs, con
 struct TKnown {
   bool Done = false;
   bool Answers = false;
+  bool Slow = false;    // connected, but no answer within the budget
   bool Stale = false;   // from an earlier scan: asked again before use
   int Previous = -1;    // a probe under way: the answer before it (-1 none)
   QElapsedTimer Since;  // when the answer came
@@ -105,14 +106,17 @@ QHash<QString, std::shared_ptr<TKnown>>& Known() {
 
 QString Key(const QString& host, int port) { return host.toLower() + u':' + QString::number(port); }
 
-void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop) {
-  const bool answers = Answers(host, port, BudgetMs, stop);
+void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop,
+           int budgetMs = BudgetMs) {
+  bool connected = false;
+  const bool answers = Answers(host, port, budgetMs, stop, &connected);
   QMutexLocker lock(&KnownLock());
   if (stop && stop()) {
     // An interrupted probe proves nothing: forget it, so the next asks anew.
     if (Known().value(Key(host, port)) == known) Known().remove(Key(host, port));
   } else {
     known->Answers = answers;
+    known->Slow = connected && !answers;
     known->Since.start();
   }
   known->Done = true;
@@ -134,7 +138,8 @@ void InBackground(const QString& host, int port, const std::shared_ptr<TKnown>& 
 
 }  // namespace
 
-bool Answers(const QString& host, int port, int budgetMs, const std::function<bool()>& stop) {
+bool Answers(const QString& host, int port, int budgetMs, const std::function<bool()>& stop, bool* connected) {
+  if (connected) *connected = false;
   QElapsedTimer clock;
   clock.start();
   sockaddr_in addr;
@@ -150,6 +155,7 @@ bool Answers(const QString& host, int port, int budgetMs, const std::function<bo
       socklen_t len = sizeof err;
       if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) break;
     }
+    if (connected) *connected = true;
     const QByteArray request = NegotiateRequest();
     if (::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size()) break;
     if (!WaitFor(fd, POLLIN, clock, budgetMs, stop)) break;
@@ -210,6 +216,22 @@ void Forget() {
   // under way keep going.
   for (const auto& known : std::as_const(Known()))
     if (known->Done) known->Stale = true;
+}
+
+bool Slow(const QString& host, int port) {
+  QMutexLocker lock(&KnownLock());
+  const std::shared_ptr<TKnown> known = Known().value(Key(host, port));
+  return known && known->Done && known->Slow;
+}
+
+bool Patiently(const QString& host, int budgetMs, const std::function<bool()>& stop, int port) {
+  std::shared_ptr<TKnown> known;
+  {
+    QMutexLocker lock(&KnownLock());
+    known = Renew(Key(host, port), Known().value(Key(host, port)));
+  }
+  Probe(host, port, known, stop, budgetMs);
+  return known->Answers;
 }
 
 }  // namespace SmbProbe

@@ -16,7 +16,10 @@ constexpr int BudgetMs = 1500;
 
 // Probes an IPv4 address (or a host name getaddrinfo knows) on `port`.
 // Returns early, false, once `stop` answers true.
-bool Answers(const QString& host, int port = 445, int budgetMs = BudgetMs, const std::function<bool()>& stop = {});
+// `connected`, when given, tells whether the connection was taken (a server
+// there that may only be slow to answer).
+bool Answers(const QString& host, int port = 445, int budgetMs = BudgetMs, const std::function<bool()>& stop = {},
+             bool* connected = nullptr);
 // Answers(), remembered per host for `keepMs`. A host that did not answer
 // at its last probe counts as not there while it is probed again.
 bool Cached(const QString& host, const std::function<bool()>& stop = {}, int keepMs = 60000, int port = 445);
@@ -26,5 +29,11 @@ bool Cached(const QString& host, const std::function<bool()>& stop = {}, int kee
 void Start(const QString& host, int port = 445);
 // Makes every remembered answer stale (a new scan asks again).
 void Forget();
+// True when the last probe of `host` was taken but not answered within
+// its budget: a server behind a slow link rather than one that is gone.
+bool Slow(const QString& host, int port = 445);
+// Probes `host` again with a longer budget, for a server that is Slow, and
+// remembers the answer as Cached() does.
+bool Patiently(const QString& host, int budgetMs, const std::function<bool()>& stop, int port = 445);
 
 }  // namespace SmbProbe

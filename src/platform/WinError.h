@@ -24,6 +24,7 @@ constexpr int ERROR_BAD_NET_NAME = 67;
 constexpr int ERROR_FILE_EXISTS = 80;
 constexpr int ERROR_INVALID_PARAMETER = 87;
 constexpr int ERROR_DISK_FULL = 112;
+constexpr int ERROR_SEM_TIMEOUT = 121;  // a network call that got no answer in time
 constexpr int ERROR_INVALID_NAME = 123;
 constexpr int ERROR_INVALID_LEVEL = 124;
 constexpr int ERROR_DIR_NOT_EMPTY = 145;

@@ -17,6 +17,10 @@ constexpr int kProbeGapMs = 100;
 constexpr int kResolveGapMs = 250;
 constexpr int kMaxDevices = 256;
 constexpr qsizetype kMaxResponse = 256 * 1024;
+// A target may wait up to 500 ms before it answers a multicast probe; once
+// that has passed since the last probe, a run ends when answers stop.
+constexpr qint64 kAnswerDelayMs = 600;
+constexpr qint64 kQuietMs = 300;
 
 }  // namespace
 
@@ -40,6 +44,19 @@ void TWsdClient::SendProbes(qint64 nowMs) {
   for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, Probe);
   ++ProbesSent;
   NextProbeAt = nowMs + kProbeGapMs;
+  LastProbeAt = nowMs;
+}
+
+bool TWsdClient::Finished() const {
+  if (Sockets.isEmpty()) return true;
+  const qint64 now = DiscoveryNet::NowMs();
+  if (ProbesSent < kProbeRepeats || now - LastProbeAt < kAnswerDelayMs || now - LastNewsAt < kQuietMs) return false;
+  for (const TDevice& d : Devices) {
+    if (d.State == TState::Connecting || d.State == TState::Sending || d.State == TState::Receiving) return false;
+    // A resolve is repeated once, and its answer awaited like a probe's.
+    if (d.XAddrs.isEmpty() && (d.ResolvesSent < 2 || now - d.ResolveAgainAt < kAnswerDelayMs)) return false;
+  }
+  return true;
 }
 
 void TWsdClient::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
@@ -87,6 +104,7 @@ void TWsdClient::ReadDatagrams(int socketIndex) {
     // Only answers to this run's own messages count.
     if (m.IsProbeMatches() ? m.RelatesTo != ProbeId : !(m.IsResolveMatches() && ResolveIds.contains(m.RelatesTo)))
       continue;
+    LastNewsAt = DiscoveryNet::NowMs();
     for (const Wsd::TMatch& match : m.Matches)
       OnMatch(socketIndex, from, match.Endpoint, match.Types, match.HasTypes, match.XAddrs);
   }
@@ -201,6 +219,7 @@ void TWsdClient::StepGet(TDevice& device, short revents, qint64 nowMs) {
   Wsd::THttpResult r = Wsd::ParseHttpResponse(device.In, n == 0, body);
   if (r == Wsd::THttpResult::Incomplete) return;
   fail();
+  LastNewsAt = nowMs;
   if (r == Wsd::THttpResult::Complete) FinishGet(device, body);
 }
 

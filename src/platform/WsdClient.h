@@ -31,6 +31,9 @@ class TWsdClient : public DiscoveryNet::TPollSource {
 
   void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
   void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
+  // Done when every device has been asked what it is and answered or run
+  // out of time, and no answer has come for a while after the last probe.
+  bool Finished() const override;
 
   QList<TComputer> Results() const;
 
@@ -75,5 +78,7 @@ class TWsdClient : public DiscoveryNet::TPollSource {
   QSet<QString> ResolveIds;
   int ProbesSent = 0;
   qint64 NextProbeAt = 0;
+  qint64 LastProbeAt = 0;
+  qint64 LastNewsAt = 0;  // the last answer to this run's messages
   int GetTimeoutMs;
 };

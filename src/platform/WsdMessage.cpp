@@ -169,7 +169,10 @@ bool ParseComputer(const QByteArray& soap, QString& computer) {
 bool SplitComputer(const QString& computer, QString& name, QString& group, bool& isDomain) {
   QString n = computer;
   QString kind;
+  // Some hosts write a backslash before the kind ("PC1\\Workgroup:HOME");
+  // desktop file managers accept it, so a backslash counts where no slash is.
   qsizetype slash = computer.lastIndexOf(QLatin1Char('/'));
+  if (slash < 0) slash = computer.lastIndexOf(QLatin1Char('\\'));
   if (slash >= 0) {
     n = computer.left(slash);
     kind = computer.mid(slash + 1);

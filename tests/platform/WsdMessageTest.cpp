@@ -178,6 +178,13 @@ TEST(WsdMessage, ComputerTextsOfEveryMembership) {
   EXPECT_EQ(name, "LAPTOP");
   EXPECT_TRUE(group.isEmpty());
   EXPECT_FALSE(domain);
+  // A backslash before the kind is read like a slash.
+  ASSERT_TRUE(Wsd::SplitComputer("PC1\\Workgroup:HOME", name, group, domain));
+  EXPECT_EQ(name, "PC1");
+  EXPECT_EQ(group, "HOME");
+  ASSERT_TRUE(Wsd::SplitComputer("pc2\\Domain:corp.example", name, group, domain));
+  EXPECT_EQ(name, "PC2");
+  EXPECT_TRUE(domain);
   ASSERT_TRUE(Wsd::SplitComputer("bare", name, group, domain));
   EXPECT_EQ(name, "BARE");
   EXPECT_TRUE(group.isEmpty());
