@@ -78,6 +78,27 @@ TEST_F(ScanLanTest, FillsTheTreeWithEveryServerButThisComputer) {
   }
 }
 
+TEST_F(ScanLanTest, AServerWhoseShareListRanOutOfTimeIsMarkedNotShownAsEmpty) {
+  BuildNetwork();
+  FNet->AddServer("WORK", "SLOW");
+  FNet->AddShare("SLOW", "data");
+  FNet->SetServerKey("SLOW", "NoShareAnswer", "1");
+  CreateWindows();
+  Scan();
+  QTreeWidget* tree = FormMain->ListViewBoxComputers;
+  const QStringList nodes = ComputerNodes();
+  ASSERT_EQ(nodes, QStringList({"EMPTY", "PC10", "SLOW", "SRV2", "SRV2"}));
+  // Its node is there, marked; a server without shares (EMPTY) is not.
+  EXPECT_TRUE(tree->topLevelItem(2)->data(0, UnansweredRole).toBool());
+  EXPECT_TRUE(tree->topLevelItem(2)->font(0).italic());
+  EXPECT_EQ(ShareNodes(2), QStringList());
+  EXPECT_FALSE(tree->topLevelItem(0)->data(0, UnansweredRole).toBool());
+  EXPECT_FALSE(tree->topLevelItem(0)->font(0).italic());
+  // The servers after it keep their shares.
+  EXPECT_FALSE(ShareNodes(3).isEmpty());
+  EXPECT_EQ(ShareNodes(3), ShareNodes(4));
+}
+
 TEST_F(ScanLanTest, AServerNamedLikeThisComputerAndMoreIsListed) {
   BuildNetwork();
   CreateWindows();

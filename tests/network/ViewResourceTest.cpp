@@ -1,6 +1,7 @@
 // The computer-information view: one row per server of the last scan, the
 // view switch, the one reading per scan, and the cancel.
 #include <QAction>
+#include <QDate>
 #include <QLabel>
 #include <QTimer>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include "network/Scanlan_thread.h"
 #include "network/Viewresource_thead.h"
 #include "platform/ListView.h"
+#include "platform/NetApi.h"
 #include "platform/Thread.h"
 
 namespace {
@@ -187,7 +189,9 @@ TEST_F(ViewResourceTest, WithNoComputersTheListStaysEmptyAndTheWindowCloses) {
   FormMain->FResourcesStale = true;
   OpenView();
   EXPECT_EQ(WaitShowings, 1);
-  EXPECT_EQ(FormMain->ListViewResources->Count(), 0);
+  // Only this computer's row, which is always there.
+  ASSERT_EQ(FormMain->ListViewResources->Count(), 1);
+  EXPECT_EQ(FormMain->ListViewResources->Item(0).Caption, NetApi::GetComputerName());
   EXPECT_FALSE(FormWait->isVisible());
 }
 
@@ -231,7 +235,25 @@ TEST_F(ViewResourceTest, EscapeKeepsTheRowsReadAndTheStoppedWorkerAddsNoMore) {
   // The next opening reads again, as the cancel left the view stale.
   FNet->SetDelayMs(0);
   OpenView();
-  EXPECT_EQ(FormMain->ListViewResources->Count(), 8);
+  EXPECT_EQ(FormMain->ListViewResources->Count(), 9);  // and this computer's row
+}
+
+TEST_F(ViewResourceTest, ThisComputersRowIsThereWhenTheScanDidNotMeetIt) {
+  // This computer runs no server the scan could meet: its row comes from
+  // what is known here, selected, with no clock difference and today's date.
+  FNet->SetThisComputer("HOST");
+  FNet->AddServer("WORK", "NT");
+  FNet->SetServerKey("HOST", "Ip", "192.168.1.2");
+  CreateWindows();
+  ScanAndOpen();
+  EXPECT_EQ(ComputerNames, QStringList({"NT"}));
+  const QDate today = QDate::currentDate();
+  const QString date = QStringLiteral("%1/%2/%3").arg(today.day(), 2, 10, QLatin1Char('0')).arg(TextMonths[today.month() - 1]).arg(today.year());
+  EXPECT_EQ(Row("HOST"), QStringList({"HOST", "192.168.1.2", "", " 00:00:00", date, ""}));
+  const int row = RowOf("HOST");
+  ASSERT_GE(row, 0);
+  EXPECT_TRUE(FormMain->ListViewResources->IsSelected(row));
+  EXPECT_EQ(FormMain->ListViewResources->Count(), 2);
 }
 
 }  // namespace

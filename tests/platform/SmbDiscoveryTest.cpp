@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/MdnsClient.h"
 #include "platform/MdnsPacket.h"
 #include "platform/NetBiosName.h"
 #include "platform/SmbDiscoveryRun.h"
@@ -345,7 +346,9 @@ TEST(SmbDiscovery, WsdClientResolvesFetchesAndKeepsClonesApart) {
   TFakeWsd wsd;
   wsd.R.Start();
   TWsdClient client({{{127, 0, 0, 1}, {127, 0, 0, 1}, wsd.Port}});
-  DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + 1500, {});
+  // Ends once every device has answered and answers have stopped, before the deadline.
+  DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + 60000, {});
+  EXPECT_TRUE(client.Finished());
   QList<TWsdClient::TComputer> found = client.Results();
   std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.Address < b.Address; });
   ASSERT_EQ(found.size(), 2);
@@ -479,4 +482,71 @@ TEST(SmbDiscovery, RunHandsOutServersWhileItStillListens) {
   bool inResult = false;
   for (const TFoundServer& f : found) inResult = inResult || (f.Name == "PC1" && f.Group == "OFFICE");
   EXPECT_TRUE(inResult);
+}
+
+TEST(SmbDiscovery, ServerNamesAreHostNamesOnly) {
+  for (const char* good : {"SRV1", "pc-10", "nas_2", "a.b", "ÜBERALL"})
+    EXPECT_TRUE(SmbDiscovery::IsServerName(QString::fromUtf8(good))) << good;
+  EXPECT_TRUE(SmbDiscovery::IsServerName(QString(63, u'x')));
+  EXPECT_FALSE(SmbDiscovery::IsServerName(QString(64, u'x')));
+  for (const char* bad : {"", "a<b", "a>b", "a|b", "a b", "a\tb", "a\\b", "a/b", "a:b", "a*b", "a?b", "a\"b", ".", "a.",
+                          "evil\u202Etxt.exe", "zero\u200Bwidth", "bell\x07"})
+    EXPECT_FALSE(SmbDiscovery::IsServerName(QString::fromUtf8(bad))) << bad;
+  // The merge and the hand-out drop them.
+  EXPECT_TRUE(SmbDiscovery::Merge({Rec("a|b", "G", false, {{10, 0, 0, 1}}, "mdns")}).isEmpty());
+  QSet<QString> told;
+  int handed = 0;
+  SmbDiscovery::TellNew({Rec("x\u202Ey", "", false, {{10, 0, 0, 2}}, "mdns")}, told, [&](const TFoundServer&) { ++handed; });
+  EXPECT_EQ(handed, 0);
+}
+
+TEST(SmbDiscovery, AHostileMdnsAnswerIsBoundedAndAddressesOffTheSegmentAreRefused) {
+  // One answer names 1,000 services; their hosts give loop-back, this
+  // computer's own, broadcast and one proper address.
+  const char* addresses[] = {"7f000009", "0a090901", "0a0909ff", "ffffffff", "0a090907"};
+  TFakeResponders r;
+  const quint16 port = r.AddUdp("127.0.0.1", 0, [&](int fd, const QByteArray& data, const sockaddr_in& from) {
+    Dns::TMessage q;
+    if (!Dns::Parse(data, q) || q.Questions.size() != 1) return;
+    const QString name = Dns::NameToText(q.Questions[0].Name).toLower();
+    QByteArray records;
+    int count = 0;
+    if (name == "_smb._tcp.local") {
+      for (; count < 1000; ++count)
+        records += DnsRecord("_smb._tcp.local", Dns::kTypePtr, DnsName(("h" + QByteArray::number(count) + "._smb._tcp.local").constData()));
+    } else if (name.endsWith("._smb._tcp.local")) {
+      const QByteArray host = name.section('.', 0, 0).toUtf8() + ".local";
+      records = DnsRecord(name.toUtf8().constData(), Dns::kTypeSrv, QByteArray::fromHex("0000000001bd") + DnsName(host.constData()));
+      count = 1;
+    } else if (name.endsWith(".local") && name.mid(1, name.indexOf('.') - 1).toInt() < 5) {
+      records = DnsRecord(name.toUtf8().constData(), Dns::kTypeA, QByteArray::fromHex(addresses[name.mid(1, name.indexOf('.') - 1).toInt()]));
+      count = 1;
+    } else {
+      return;
+    }
+    QByteArray header = data.left(2) + QByteArray::fromHex("84000000");
+    header += char(count >> 8);
+    header += char(count & 0xff);
+    TFakeResponders::Reply(fd, header + QByteArray::fromHex("00000000") + records, from);
+  });
+  r.Start();
+  DiscoveryNet::TInterface self;
+  self.Address = {10, 9, 9, 1};
+  self.Netmask = {255, 255, 255, 0};
+  self.CanBroadcast = DiscoveryNet::BroadcastOf(self.Address, self.Netmask, self.Broadcast);
+  TMdnsClient client({{{127, 0, 0, 1}, {127, 0, 0, 1}, port}}, TMdnsClient::TMode::BrowseSmb, QString(),
+                     [&](const TIpv4& a) { return Mdns::CanBeServer(a, {self}); });
+  // Ends once answers stop, long before this deadline.
+  DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + 60000, {});
+  EXPECT_TRUE(client.Finished());
+  const QList<Mdns::TService> services = client.Services();
+  EXPECT_GE(services.size(), 5);
+  EXPECT_LE(services.size(), 16);
+  for (const Mdns::TService& s : services) {
+    if (s.Instance == "h4") EXPECT_EQ(s.Addresses, QList<TIpv4>({{10, 9, 9, 7}}));
+    else EXPECT_TRUE(s.Addresses.isEmpty()) << s.Instance.toStdString();
+  }
+  EXPECT_FALSE(Mdns::CanBeServer({0, 0, 0, 0}, {}));
+  EXPECT_FALSE(Mdns::CanBeServer({224, 0, 0, 251}, {}));
+  EXPECT_TRUE(Mdns::CanBeServer({10, 9, 9, 2}, {self}));
 }
