@@ -247,7 +247,7 @@ TEST(SimNetwork, UncPathsResolveInAnyLetterCase) {
   Names("\\\\..\\Work\\*.*", faAnyFile, &e);
   EXPECT_NE(e, 0);
   QString deep = "\\\\PC1\\docs\\";
-  while (deep.size() < 250) deep += "folder\\";
+  while (deep.size() < MAX_PATH_LENGTH - 7) deep += "folder\\";
   Names(deep + "*.*", faAnyFile, &e);
   EXPECT_EQ(e, ERROR_PATH_NOT_FOUND);
   Names(deep + "folder\\*.*", faAnyFile, &e);
