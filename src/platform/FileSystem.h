@@ -6,7 +6,7 @@
 //
 // Paths are Windows paths: "/" counts as "\", names ignore letter case
 // where the exact name does not exist, trailing dots and blanks of a name
-// are dropped ("README." is README), and a path of more than 259
+// are dropped ("README." is README), and a path of more than 4095
 // characters fails. Nothing here throws; a failure is an answer (false,
 // -1 or a Windows error code from WinError.h).
 #include <QString>

@@ -19,9 +19,9 @@
 // - Every folder listing other than a drive's root begins with "." and
 //   ".." (folders, attribute 16) when the mask matches them; the other
 //   entries follow in name order, letter case ignored, as NTFS lists them.
-// - A path longer than 259 characters fails (ERROR_FILENAME_EXCED_RANGE),
-//   so a folder loop through a symbolic link ends instead of recursing for
-//   ever. So does a folder that is missing or cannot be read, a drive other
+// - A path longer than MAX_PATH_LENGTH (4095) characters fails
+//   (ERROR_FILENAME_EXCED_RANGE), so a folder loop of unknown identity ends
+//   instead of recursing for ever. So does a folder that is missing or cannot be read, a drive other
 //   than C: and any UNC path the network back end cannot resolve.
 // - Only names that can stand as one path component are listed
 //   (WinPath::IsPlainEntryName): a server may hand back "..\\x" or "a/b",

@@ -24,7 +24,7 @@ struct TFsPath {
 namespace FsPath {
 
 // 0 and `out`, or a Windows error: ERROR_FILENAME_EXCED_RANGE for more than
-// 259 characters, ERROR_PATH_NOT_FOUND for a drive other than C:,
+// MAX_PATH_LENGTH (4095) characters, ERROR_PATH_NOT_FOUND for a drive other than C:,
 // ERROR_BAD_NETPATH for a UNC path without server or share.
 int Parse(const QString& path, TFsPath& out);
 // Drops trailing dots and blanks from a name as Windows does.

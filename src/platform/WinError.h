@@ -38,6 +38,7 @@ constexpr int ERROR_NO_NETWORK = 1222;
 constexpr int ERROR_CANT_RESOLVE_FILENAME = 1921;
 constexpr int NERR_Success = 0;
 
-// The longest path the Windows calls accept: MAX_PATH (260) less the
-// terminating NUL.
-constexpr int MAX_PATH_LENGTH = 259;
+// The longest path accepted: this system's PATH_MAX (4096) less the
+// terminating NUL. Windows' 260 would refuse files that deep folders on a
+// share hold and a search lists; walks end folder loops by identity.
+constexpr int MAX_PATH_LENGTH = 4095;

@@ -48,6 +48,10 @@ TEnd CopyBlocks(FileSystem::THandle in, FileSystem::THandle out, std::int64_t si
   return fileDone < size ? TEnd::SourceShort : TEnd::Complete;
 }
 
+bool IsWholeCopy(TEnd end, FileSystem::THandle out, std::int64_t size) {
+  return end == TEnd::Complete && FileSystem::FileGetSize(out) == size;
+}
+
 int CurrentSecond() { return int((QDateTime::currentMSecsSinceEpoch() / 1000) % 60); }
 
 bool TRefreshPacer::Due(bool force, int lastSecond) {

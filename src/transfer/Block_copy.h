@@ -55,6 +55,12 @@ enum class TEnd {
 TEnd CopyBlocks(FileSystem::THandle in, FileSystem::THandle out, std::int64_t size, std::int64_t& fileDone,
                 const std::function<void(int written)>& written, const std::function<bool()>& between);
 
+// True when the copy is whole: it ended complete and the destination holds
+// exactly `size` bytes. Only a whole copy gets the source's modification
+// time; any other keeps its own date, so that it never passes for a
+// finished copy (a task skips a copy whose date and length match).
+bool IsWholeCopy(TEnd end, FileSystem::THandle out, std::int64_t size);
+
 // The second (0..59) of the wall clock: speed and time left change when it does.
 int CurrentSecond();
 

@@ -71,10 +71,10 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
     } while (FindNext(rec) == 0);
     FindClose(rec);
   }
-  // A folder this copy is inside already (reached again through a link
-  // back up the tree) is not copied into itself: the walk would not end.
-  const TFolderVisit visit(FTrail, self);
-  if (!visit.Entered()) return;
+  // Each real folder is copied once per request, however many ways lead to
+  // it: a link back up the tree would never end, and chains of links to
+  // one folder would copy it once per path, doubling with every level.
+  if (!FTrail.Enter(self)) return;
 
   // A link in the destination's place is never followed: the copy would
   // land wherever it points.
@@ -84,20 +84,30 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
   }
   // A failure to create it shows as its files' create errors.
   const bool fresh = !DirectoryExists(target) && CreateDir(target) == 0;
-  if (fresh) {
+  const int failuresBefore = FFailures;
+  CopyFolderContent(SourceFolder, Subfolder, files, folders, fresh);
+  // A folder this copy made and that holds nothing because its files failed
+  // goes again; an empty source folder copied whole stays, empty.
+  if (fresh && FFailures != failuresBefore) RemoveDir(WinPath::ExcludeTrailingBackslash(target));
+}
+
+void TCopyFiles::CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QStringList& Files,
+                                   const QList<TSearchRec>& Folders, bool Fresh) {
+  const QString target = FDestination + Subfolder;
+  if (Fresh) {
     FFreshFolder = target;
     FFreshNames.clear();
   }
-  for (const QString& name : files) {
+  for (const QString& name : Files) {
     CopyOneFile(SourceFolder, Subfolder, name);
     if (Terminated()) break;
   }
-  if (fresh) {
+  if (Fresh) {
     FFreshFolder.clear();
     FFreshNames.clear();
   }
   if (Terminated()) return;
-  for (const TSearchRec& folder : folders) {
+  for (const TSearchRec& folder : Folders) {
     if (FTrail.Contains(folder.Id)) continue;
     CopyFolder(SourceFolder, Subfolder + folder.Name + QLatin1Char('\\'));
     if (Terminated()) return;
@@ -107,13 +117,25 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
 void TCopyFiles::RecountTotalPercent() { FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize); }
 
 void TCopyFiles::ReportError(const QString& Text, const QString& Path) {
+  ++FFailures;
   // The UI texts belong to the GUI thread (a language switch rewrites
-  // them), so the message is put together there.
+  // them), so the message is put together there. A cancelled copy shows
+  // no error: Cancel marks the worker on that thread before it asks.
   const QString* text = &Text;
   Synchronize([this, text, &Path] {
+    if (FCancelled) return;
     FErrorText = Path.isEmpty() ? *text : *text + QLatin1Char(' ') + Path;
     SendCopyError();
   });
+}
+
+bool TCopyFiles::CancelPending() {
+  // Asked on the GUI thread, where Cancel runs: a cancel whose question is
+  // still open counts, and the worker then holds (it was suspended first)
+  // until the user has answered.
+  bool cancelled = false;
+  Synchronize([this, &cancelled] { cancelled = FCancelled; });
+  return cancelled;
 }
 
 void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
@@ -214,13 +236,26 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     if (FKeepPartial || (appending && !cancelled)) return;
     if (DeleteFile(destination) == 0) NoteDestination(FDestination + Subfolder, Name, false);
   };
+  // A failure that comes after a cancel (a read that hung until the link
+  // gave up) is part of the cancel: nothing is deleted or shown until the
+  // user has answered, and then the answer decides.
+  auto fail = [&](const QString& text, const QString& path) {
+    in.Close();
+    out.Close();
+    if (CancelPending()) {
+      dropPartial(true);
+      ++FFailures;
+      return;
+    }
+    dropPartial(false);
+    ReportError(text, path);
+  };
 
   // Room for what is still to be written (strictly less than the free space).
   const std::int64_t needed = size - offset;
   const std::int64_t free = DiskFree(FDestination + Subfolder);
   if (free < 0 || needed >= free) {
-    dropPartial(false);
-    ReportError(TextErrorsNoSpace);
+    fail(TextErrorsNoSpace, QString());
     return;
   }
 
@@ -254,24 +289,26 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     case TEnd::Complete:
       break;
     case TEnd::ReadFailed:
-    // A source that ended early (it was cut or vanished while being read)
-    // leaves an incomplete copy: that is a failure, never a finished file.
+    // A source that ended early (it was cut or vanished while being read,
+    // or a server answered "no more bytes" before its size) leaves an
+    // incomplete copy: that is a failure, never a finished file.
     case TEnd::SourceShort:
-      dropPartial(false);
-      ReportError(TextErrorsReadFile, source);
+      fail(TextErrorsReadFile, source);
       return;
     case TEnd::WriteFailed:
-      dropPartial(false);
-      ReportError(TextErrorsWriteFile);
+      fail(TextErrorsWriteFile, QString());
       return;
     case TEnd::Stopped:
       dropPartial(true);
+      ++FFailures;
       return;
   }
 
-  // The copy carries the source's modification time.
+  // Only a whole copy carries the source's modification time. One that
+  // holds more than the source's size (appended onto a longer file, or a
+  // source that grew while read) stands, with its own date.
   qint64 ns = 0;
-  if (FileGetTime(in.Get(), ns)) FileSetTime(out.Get(), ns);
+  if (BlockCopy::IsWholeCopy(end, out.Get(), size) && FileGetTime(in.Get(), ns)) FileSetTime(out.Get(), ns);
   in.Close();
   out.Close();
   FFilePercent = 100;

@@ -75,6 +75,8 @@ class TCopyFiles : public TThread {
 
  private:
   void CopyFolder(const QString& SourceFolder, const QString& Subfolder);
+  void CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QStringList& Files,
+                         const QList<TSearchRec>& Folders, bool Fresh);
   void CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name);
   // Synchronised calls (run on the GUI thread while the worker waits).
   void ShowCopyFiles();
@@ -82,8 +84,12 @@ class TCopyFiles : public TThread {
   void SendFileExists();
   void SendCopyError();
   void CopyFinished();
-  // Shows an error through the main window and waits for the user.
+  // Shows an error through the main window and waits for the user; counts
+  // a failed file. Shows nothing once the copy is cancelled.
   void ReportError(const QString& Text, const QString& Path = QString());
+  // True when the user has cancelled the copy, also while the keep/delete
+  // question is still open; the worker then holds until it is answered.
+  bool CancelPending();
   void RecountTotalPercent();
   // Brings the window up to date (file labels and progress) when `Force`
   // or when it was last refreshed a screen frame ago; otherwise only
@@ -100,5 +106,6 @@ class TCopyFiles : public TThread {
   BlockCopy::TRefreshPacer FPacer;  // paces the window refreshes
   QString FFreshFolder;        // the folder created by this copy whose files are being copied
   QSet<QString> FFreshNames;   // lower-case names of the files put there so far
-  TFolderTrail FTrail;         // the source folders the walk is inside
+  TFolderTrail FTrail;         // the source folders this request has copied
+  int FFailures = 0;           // files that failed or were cancelled part way
 };

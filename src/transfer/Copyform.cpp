@@ -164,11 +164,13 @@ void TFormCopy::ButtonCancelClick(QObject*) {
   TThread* w = FWorker;
   if (w && !w->Suspended()) w->Suspend();
   if (!FIsTask) {
+    // Marked cancelled before the question: a worker whose read fails while
+    // the question is open then neither deletes nor reports, and holds.
+    if (FCopyThread) FCopyThread->FCancelled = true;
     // The main window lowers the count and asks whether to keep the partial
     // file; the answer is in the worker before the worker is let go.
     SendMessage(FormMain, WM_COPY_FINISHED, reinterpret_cast<std::intptr_t>(this), 1);
     if (FCopyThread) {
-      FCopyThread->FCancelled = true;
       FCopyThread->Terminate();
       FCopyThread->Resume();
     }

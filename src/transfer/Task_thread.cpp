@@ -201,19 +201,9 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
   FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
   UpdateWindow(true);
 
-  // Every block written leaves the copy with the source's stamp, so that
-  // however the run ends (an error, a cancel, the program closed), what is
-  // there is a beginning of the source that the next run completes.
-  auto stamp = [&] {
-    if (haveStamp) FileSetTime(out.Get(), sourceNs);
-  };
   int shownFile = FFilePercent, shownTotal = FTotalPercent;
   const TEnd end = BlockCopy::CopyBlocks(
-      in.Get(), out.Get(), size, fileDone,
-      [&](int written) {
-        CountWritten(written, fileDone, size);
-        stamp();
-      },
+      in.Get(), out.Get(), size, fileDone, [&](int written) { CountWritten(written, fileDone, size); },
       [&] {
         const bool changed = FFilePercent != shownFile || FTotalPercent != shownTotal;
         shownFile = FFilePercent;
@@ -221,7 +211,12 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
         UpdateWindow(changed);
         return !Terminated();
       });
-  stamp();
+  // Only a whole copy carries the source's stamp (the one it had when the
+  // copy began: a source changed meanwhile then differs from its copy).
+  // A copy that failed or stopped keeps its own date, so the next run never
+  // takes it for complete; it copies it again.
+  const bool whole = BlockCopy::IsWholeCopy(end, out.Get(), size);
+  if (whole && haveStamp) FileSetTime(out.Get(), sourceNs);
   in.Close();
   out.Close();
   if (end == TEnd::Stopped) return;  // a cancel is not an error
@@ -236,14 +231,15 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
 void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfolder) {
   const QString target = FDestination + Subfolder;
 
-  // Pass 1 lists the source first: a folder that this run is inside
-  // already (reached again through a link back up the source tree) is not
-  // mirrored into itself, or the walk would not end.
+  // Pass 1 lists the source first: a folder that this run has mirrored
+  // already (reached again through a link) is not mirrored again.
   QList<TSearchRec> entries;
   TFileId self;
   bool levelSound = ListEntries(SourceFolder + Subfolder, entries, &self);
-  const TFolderVisit visit(FTrail, self);
-  if (!visit.Entered()) return;
+  // Each real folder is mirrored once per run, however many ways lead to
+  // it: a link back up the tree would never end, and chains of links to
+  // one folder would copy it once per path, doubling with every level.
+  if (!FTrail.Enter(self)) return;
   if (!levelSound) FFailed = true;
 
   // A link in the place of this folder of the copy is never followed for
@@ -255,11 +251,22 @@ void TTaskThread::SyncFolder(const QString& SourceFolder, const QString& Subfold
     FFailed = true;
     return;
   }
-  // A failure to create it shows as failed copies of its files.
-  if (!DirectoryExists(target)) CreateDir(target);
+  // A failure to create it shows as failed copies of its files. A folder
+  // this run made goes again when failures left it empty.
+  const bool fresh = !DirectoryExists(target) && CreateDir(target) == NO_ERROR;
+  const bool failedBefore = FFailed;
+  FFailed = false;
+  MirrorFolder(SourceFolder, Subfolder, entries, levelSound);
+  if (fresh && (FFailed || !levelSound)) RemoveDir(WinPath::ExcludeTrailingBackslash(target));
+  FFailed = FFailed || failedBefore;
+}
 
-  // Pass 1: the source's entries; its files are copied. A subfolder that
-  // leads back up the tree is no part of the copy.
+void TTaskThread::MirrorFolder(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& entries,
+                               bool levelSound) {
+  const QString target = FDestination + Subfolder;
+
+  // Pass 1: the source's entries; its files are copied. A subfolder this
+  // run has mirrored already (through another path) is no part of it here.
   QSet<QString> names;
   for (const TSearchRec& rec : entries) {
     if (Terminated()) return;

@@ -68,6 +68,9 @@ class TTaskThread : public TThread {
   bool EnsureDirectory(const QString& Path);
   void CopyTaskFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name);
   void SyncFolder(const QString& SourceFolder, const QString& Subfolder);
+  // The three passes of SyncFolder over a listed source folder.
+  void MirrorFolder(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& Entries,
+                    bool LevelSound);
   // Removes a folder of the copy with everything in it; returns false when
   // it stopped for a termination request.
   bool DeleteTree(const QString& Path);
@@ -85,5 +88,5 @@ class TTaskThread : public TThread {
 
   QString FStatusText;
   BlockCopy::TRefreshPacer FPacer;
-  TFolderTrail FTrail;  // the source folders the mirror walk is inside
+  TFolderTrail FTrail;  // the source folders this run has mirrored
 };

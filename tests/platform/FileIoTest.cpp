@@ -80,7 +80,7 @@ TEST_F(FileIo, OpenFailsCleanly) {
   EXPECT_EQ(e, ERROR_ACCESS_DENIED);
   EXPECT_EQ(FileCreate(Drive + "folder", &e), INVALID_HANDLE_VALUE);
   EXPECT_EQ(FileOpen("C:\\", fmOpenRead), INVALID_HANDLE_VALUE);
-  EXPECT_EQ(FileOpen(Drive + QString(260, u'n'), fmOpenRead, &e), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FileOpen(Drive + QString(MAX_PATH_LENGTH, u'n'), fmOpenRead, &e), INVALID_HANDLE_VALUE);
   EXPECT_EQ(e, ERROR_FILENAME_EXCED_RANGE);
   EXPECT_EQ(FileOpen("\\\\NOSUCHPC\\share\\x.txt", fmOpenRead), INVALID_HANDLE_VALUE);
   // A named pipe would block a reader for ever: it does not open.

@@ -1,6 +1,7 @@
 #include "CopyFixture.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,6 +34,7 @@ void CopyFixture::SetUp() {
     switch (r.kind) {
       case Modal::Kind::Confirm:
         ++KeepAsked;
+        if (OnKeepQuestion) OnKeepQuestion();
         a.result = KeepPartial ? mrYes : mrNo;
         break;
       case Modal::Kind::ShowModal:
@@ -132,4 +134,28 @@ void CopyFixture::WriteLocal(const QString& drivePath, const QByteArray& content
   QDir().mkpath(QFileInfo(local).path());
   QFile f(local);
   if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(content);
+}
+
+int AddLinkChain(TSimNet& net, const QString& share, int depth) {
+  QString previous = share + "chain";
+  net.AddFile(previous + "\\f.txt", QByteArray("0"));
+  for (int level = 1; level <= depth; ++level) {
+    const QString next = share + QString("store\\l%1").arg(level);
+    net.AddFile(next + "\\f.txt", QByteArray::number(level));
+    for (const char* link : {"a", "b"})
+      EXPECT_TRUE(QFile::link(net.LocalPath(next), net.LocalPath(previous) + "/" + link));
+    previous = next;
+  }
+  return depth + 1;
+}
+
+int CountFiles(const QString& drivePath) {
+  int n = 0;
+  QDirIterator it(WinPath::ToLocal(drivePath), QDir::Files | QDir::Hidden | QDir::System,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    it.next();
+    ++n;
+  }
+  return n;
 }

@@ -20,6 +20,14 @@
 
 class TFormFileExists;
 
+// Adds \\...\chain\ below `share` (a UNC folder with a final backslash):
+// chain\ and `depth` further real folders hold one file each, and each of
+// them holds two links ("a", "b") to the next one, so the number of paths
+// doubles with every level. Returns the number of real files.
+int AddLinkChain(TSimNet& net, const QString& share, int depth);
+// Files below a local folder (a drive path), links not followed.
+int CountFiles(const QString& drivePath);
+
 enum class TExistsAnswer { Replace, ReplaceAll, Skip, SkipAll, Append, Cancel, CloseByFrame };
 
 class CopyFixture : public ::testing::Test {
@@ -53,6 +61,8 @@ class CopyFixture : public ::testing::Test {
   QStringList Errors;         // every error text shown
   bool KeepPartial = false;
   int KeepAsked = 0;
+  // Runs inside the keep-partial question before it is answered.
+  std::function<void()> OnKeepQuestion;
   // Runs inside each file-exists question before it is answered.
   std::function<void(TFormFileExists*)> OnExistsQuestion;
 };

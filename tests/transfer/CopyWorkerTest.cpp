@@ -10,8 +10,10 @@
 #include <sys/stat.h>
 
 #include "CopyFixture.h"
+#include "FaultySource.h"
 #include "app/Main.h"
 #include "config/En_language.h"
+#include "platform/NetBackend.h"
 #include "platform/WinPath.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Copy.h"
@@ -123,6 +125,13 @@ TEST_F(CopyWorker, AppendOnACompleteOrLongerDestinationWritesNothing) {
   auto form = StartCopy({"f.bin"}, {Docs}, Destination, 5000);
   ASSERT_TRUE(WaitForEnd(form));
   EXPECT_EQ(ReadLocal(Destination + "f.bin"), longer);
+  // Longer than the source, it is no copy of it: it keeps its own date.
+  EXPECT_NE(LocalModified(Destination + "f.bin"), Stamp(9, 9, 9, 8));
+  // As long as the source: complete, it gets the source's date.
+  WriteLocal(Destination + "f.bin", Bytes(5000, 1));
+  ExistsAnswers = {TExistsAnswer::Append};
+  form = StartCopy({"f.bin"}, {Docs}, Destination, 5000);
+  ASSERT_TRUE(WaitForEnd(form));
   EXPECT_EQ(LocalModified(Destination + "f.bin"), Stamp(9, 9, 9, 8));
 }
 
@@ -391,4 +400,78 @@ TEST_F(CopyWorker, AResumeThatFailsKeepsWhatTheDestinationHeld) {
   const QByteArray kept = ReadLocal(Destination + "r.bin");
   EXPECT_GE(kept.size(), 1 << 20);
   EXPECT_EQ(kept, big.left(kept.size()));
+}
+
+TEST_F(CopyWorker, ACancelWhileAReadHangsDoesNothingUntilTheUserHasAnswered) {
+  const QByteArray data = Bytes(1 << 20, 11);
+  Net->AddFile(Docs + "hang.bin", data, Stamp(12, 1, 2, 4));
+  auto fault = std::make_shared<TReadFault>();
+  fault->Name = "hang.bin";
+  NetBackend::Use(std::make_shared<TFaultyNetwork>(Net->Root(), fault));
+  const qint64 head = 256 << 10;
+  fault->HangAt = head;
+
+  for (bool keep : {true, false}) {
+    fault->Released = false;
+    KeepPartial = keep;
+    Errors.clear();
+    QFile::remove(WinPath::ToLocal(Destination + "hang.bin"));
+    // While the question is open the hung read fails (the link gave up):
+    // the worker must neither delete the partial file nor report.
+    bool goneWhileAsked = false;
+    OnKeepQuestion = [&] {
+      fault->Release();
+      WaitUntil([&] { return !Errors.isEmpty() || !LocalExists(Destination + "hang.bin"); }, 1500);
+      goneWhileAsked = !LocalExists(Destination + "hang.bin");
+    };
+    auto form = StartCopy({"hang.bin"}, {Docs}, Destination, data.size());
+    ASSERT_TRUE(WaitUntil([&] { return fault->Hanging(); }));
+    form->ButtonCancel->click();
+    ASSERT_TRUE(WaitForEnd(form));
+    EXPECT_FALSE(goneWhileAsked);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();  // a cancel shows no error
+    if (keep) {
+      EXPECT_EQ(ReadLocal(Destination + "hang.bin"), data.left(head));
+      EXPECT_NE(LocalModified(Destination + "hang.bin"), Stamp(12, 1, 2, 4));
+    } else {
+      EXPECT_FALSE(LocalExists(Destination + "hang.bin"));
+    }
+  }
+  OnKeepQuestion = {};
+}
+
+TEST_F(CopyWorker, ASourceEndingBeforeItsSizeFailsAndLeavesNoFoldersItMade) {
+  // Deep folders: paths far beyond Windows' 260 characters copy.
+  QString deep = "deep\\";
+  for (int i = 0; i < 25; ++i) deep += QString("folder-level-%1\\").arg(i, 2, 10, QChar('0'));
+  Net->AddFile(Docs + deep + "whole.txt", Bytes(3000, 2), Stamp(13, 3, 4, 6));
+  Net->AddFile(Docs + "cut\\a\\b\\short.bin", Bytes(300000, 3), Stamp(13, 3, 4, 6));
+  Net->AddFile(Docs + "cut\\nine.bin", Bytes(9, 4), Stamp(13, 3, 4, 6));
+  auto fault = std::make_shared<TReadFault>();
+  fault->Name = "short.bin";
+  fault->EndAt = 262144;
+  NetBackend::Use(std::make_shared<TFaultyNetwork>(Net->Root(), fault));
+
+  ASSERT_GT((Docs + deep + "whole.txt").size(), 260);
+  auto form = StartCopy({"deep\\"}, {Docs}, Destination, 3000);
+  ASSERT_TRUE(WaitForEnd(form));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  EXPECT_EQ(ReadLocal(Destination + deep + "whole.txt"), Bytes(3000, 2));
+  EXPECT_EQ(LocalModified(Destination + deep + "whole.txt"), Stamp(13, 3, 4, 6));
+
+  // A server answering "no more" before the size: a read failure; the
+  // folders made for the file go with it, those holding a copy stay.
+  form = StartCopy({"cut\\"}, {Docs}, Destination, 300009);
+  ASSERT_TRUE(WaitForEnd(form));
+  EXPECT_EQ(Errors, QStringList({"Cannot read file " + Docs + "cut\\a\\b\\short.bin"}));
+  EXPECT_FALSE(LocalExists(Destination + "cut\\a"));
+  EXPECT_EQ(ReadLocal(Destination + "cut\\nine.bin"), Bytes(9, 4));
+}
+
+TEST_F(CopyWorker, EachRealFolderIsCopiedOnceHoweverManyLinksLeadToIt) {
+  const int files = AddLinkChain(*Net, Docs, 5);
+  auto form = StartCopy({"chain\\"}, {Docs}, Destination, 0);
+  ASSERT_TRUE(WaitForEnd(form));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  EXPECT_EQ(CountFiles(Destination + "chain"), files);
 }

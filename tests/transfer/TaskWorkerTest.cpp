@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "FaultySource.h"
 #include "TaskFixture.h"
 #include "app/Main.h"
 #include "app/StatusPanels.h"
 #include "platform/Ini.h"
 #include "platform/ListView.h"
+#include "platform/NetBackend.h"
 #include "platform/WinPath.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Task_thread.h"
@@ -246,18 +248,18 @@ TEST_F(TaskWorker, PauseContinueAndCancelThenTheNextRunResumes) {
   EXPECT_EQ(KeepAsked, 0);  // a task asks nothing
   ASSERT_TRUE(WaitForAll());
 
-  // The partial copy carries the source's stamp, and its percent is in the
-  // tasks file as on the row.
+  // The partial copy keeps its own date (it never passes for a complete
+  // one), and its percent is in the tasks file as on the row.
   const qint64 partial = LocalSize(Destination + "big.bin");
   EXPECT_GT(partial, 0);
   EXPECT_LT(partial, size);
-  EXPECT_EQ(LocalModified(Destination + "big.bin"), Stamp(7));
+  EXPECT_NE(LocalModified(Destination + "big.bin"), Stamp(7));
   const int percent = CompletePercent(Complete("big"));
   EXPECT_GT(percent, 0);
   EXPECT_EQ(Key("big", "Progress"), QString::number(percent));
   EXPECT_EQ(TaskRow("big"), row);
 
-  // The next run appends the rest.
+  // The next run completes the file.
   Start(TaskRow("big"));
   ASSERT_TRUE(WaitForAll(60000));
   EXPECT_EQ(TaskRow("big"), -1);
@@ -296,4 +298,37 @@ TEST_F(TaskWorker, StartingWarnsOfANetworkDestinationAndGoesOn) {
   ASSERT_TRUE(WaitForAll());
   // The folder exists, so the run could use it.
   EXPECT_EQ(TaskRow("unc"), -1);
+}
+
+TEST_F(TaskWorker, ASourceEndingBeforeItsSizeFailsTheRunAndKeepsItsOwnDate) {
+  Net->AddFile(Docs + "sync\\blob.bin", Bytes(300000, 1), Stamp(9));
+  Net->AddFile(Docs + "sync\\ok.txt", Bytes(5, 2), Stamp(9));
+  auto fault = std::make_shared<TReadFault>();
+  fault->Name = "blob.bin";
+  fault->EndAt = 262144;  // a server answering "no more" before the size
+  NetBackend::Use(std::make_shared<TFaultyNetwork>(Net->Root(), fault));
+  const int row = AddTask("s", Docs + "sync\\", Destination, true);
+  const QString mirror = Destination + "sync\\";
+  Start(row);
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(Image("s"), tiError);
+  EXPECT_EQ(LocalSize(mirror + "blob.bin"), 262144);
+  EXPECT_NE(LocalModified(mirror + "blob.bin"), Stamp(9));
+  EXPECT_EQ(LocalModified(mirror + "ok.txt"), Stamp(9));
+
+  // Nothing at all: an empty file, not dated either.
+  fault->EndAt = 0;
+  Start(TaskRow("s"));
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(Image("s"), tiError);
+  EXPECT_EQ(LocalSize(mirror + "blob.bin"), 0);
+  EXPECT_NE(LocalModified(mirror + "blob.bin"), Stamp(9));
+}
+
+TEST_F(TaskWorker, EachRealFolderIsMirroredOnceHoweverManyLinksLeadToIt) {
+  const int files = AddLinkChain(*Net, Docs, 5);
+  Start(AddTask("c", Docs + "chain\\", Destination, true));
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(Image("c"), tiOk);
+  EXPECT_EQ(CountFiles(Destination + "chain"), files);
 }
