@@ -5,6 +5,7 @@
 // catch a library wait left unbounded (5 s per share list, 20 s per server
 // information call), not a slow machine.
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QTreeWidget>
@@ -98,10 +99,10 @@ TEST_F(SmbnetScan, FillsTheTreeWithEveryServerAndItsDiskSharesButNotThisComputer
   const qint64 ms = Scan();
   std::printf("whole scan with the hung server: %lld ms\n", static_cast<long long>(ms));
 
-  EXPECT_EQ(Sorted(ComputerNodes()), QStringList({"HUNG", "OLDBOX", "SRV1", "SRV2", "SRV3"}));
+  EXPECT_EQ(Sorted(ComputerNodes()), QStringList({"HUNG", "OLDBOX", "PYSMB", "SRV1", "SRV2", "SRV3"}));
   // This computer announces itself too, and never gets a node.
   EXPECT_EQ(NodeOf(Smbnet::Value("CLIENT_NAME")), -1);
-  EXPECT_EQ(Panel(2), "Computer(s): 5");
+  EXPECT_EQ(Panel(2), "Computer(s): 6");
 
   // Disk shares only (no IPC$, no hidden share), whatever the credentials;
   // a server that never answers keeps its node without shares.
@@ -109,6 +110,8 @@ TEST_F(SmbnetScan, FillsTheTreeWithEveryServerAndItsDiskSharesButNotThisComputer
   EXPECT_EQ(ShareNodes(NodeOf("SRV2")), QStringList({"data", "odd"}));
   EXPECT_EQ(ShareNodes(NodeOf("SRV3")), QStringList({"tools"}));
   EXPECT_EQ(ShareNodes(NodeOf("OLDBOX")), QStringList({"archive"}));
+  // impacket's server, not Samba: its share list comes the same way
+  EXPECT_EQ(ShareNodes(NodeOf("PYSMB")), QStringList({"FILES"}));
   EXPECT_EQ(ShareNodes(NodeOf("HUNG")), QStringList());
   QTreeWidget* tree = FormMain->ListViewBoxComputers;
   for (int i = 0; i < tree->topLevelItemCount(); ++i) {
@@ -121,7 +124,7 @@ TEST_F(SmbnetScan, FillsTheTreeWithEveryServerAndItsDiskSharesButNotThisComputer
   // its NetBIOS domain; the browse-list server under the list's workgroup.
   QMap<QString, QStringList> groups = GroupsAndServers();
   groups["TESTGRP"].removeAll("\\\\" + Smbnet::Value("CLIENT_NAME"));  // listed or not, as discovery hears it
-  EXPECT_EQ(groups.value("TESTGRP"), QStringList({"\\\\HUNG", "\\\\SRV1", "\\\\SRV2"}));
+  EXPECT_EQ(groups.value("TESTGRP"), QStringList({"\\\\HUNG", "\\\\PYSMB", "\\\\SRV1", "\\\\SRV2"}));
   EXPECT_EQ(groups.value("CORP"), QStringList({"\\\\SRV3"}));
   EXPECT_EQ(groups.value("OLDNET"), QStringList({"\\\\OLDBOX"}));
   EXPECT_EQ(groups.size(), 3) << QStringList(groups.keys()).join(' ').toStdString();
@@ -130,6 +133,42 @@ TEST_F(SmbnetScan, FillsTheTreeWithEveryServerAndItsDiskSharesButNotThisComputer
   // share lists; a share list left to the library's timeout alone would
   // cost 5 s more.
   EXPECT_LT(ms, 12000);
+}
+
+TEST_F(SmbnetScan, AHostileMdnsAnswerEndsTheScanWithoutImpossibleServers) {
+  // One answer naming 1,000 services, most of them nameless, the rest at
+  // addresses or with names no server on the segment can have.
+  const QString client = Smbnet::Value("CLIENT_IP");
+  ASSERT_TRUE(Smbnet::Command({"spawn", "ROGUE", "mdns", "--", "/usr/bin/python3",
+                               Smbnet::Value("TOOLS") + "/hostile_mdns.py", Smbnet::Value("ROGUE_IP"), client,
+                               client.section('.', 0, 2) + ".255"}));
+  struct TEnd {
+    ~TEnd() { Smbnet::Command({"end", "ROGUE", "mdns"}); }
+  } end;
+  auto logSays = [](const char* what) {
+    QFile log(Smbnet::Value("DIR") + "/ROGUE/log/mdns.out");
+    return log.open(QIODevice::ReadOnly) && log.readAll().contains(what);
+  };
+  // discovery asks once, at its start
+  ASSERT_TRUE(WaitUntil([&] { return logSays("listening"); }, 20000));
+  CreateWindows();
+  Scan();  // ends by itself: the wait window closes
+  // An unbounded scan must not spill into the tests after this one.
+  if (WaitTimedOut) WaitForWorkers(400000);
+  ASSERT_TRUE(logSays("answered")) << "the hostile answer was never asked for";
+
+  const QStringList nodes = ComputerNodes();
+  for (const QString server : {"SRV1", "SRV2", "SRV3", "PYSMB", "HUNG"}) EXPECT_TRUE(nodes.contains(server)) << server.toStdString();
+  EXPECT_EQ(ShareNodes(NodeOf("SRV1")), QStringList({"many", "pub", "secret"}));
+  EXPECT_EQ(ShareNodes(NodeOf("PYSMB")), QStringList({"FILES"}));
+  const QRegularExpression unnamable(QStringLiteral("[<>|\\x{202e}]"));
+  for (const QString& n : nodes) {
+    // loopback, broadcast and this computer's own address are no servers
+    EXPECT_FALSE(QStringList({"LOOPBOX", "LOOPNET", "BCASTBOX", "ALLONES", "SELFBOX"}).contains(n)) << n.toStdString();
+    // nor names no NetBIOS computer name can be
+    EXPECT_LE(n.size(), 15) << n.toStdString();
+    EXPECT_FALSE(unnamable.match(n).hasMatch()) << n.toStdString();
+  }
 }
 
 TEST_F(SmbnetScan, EscapeEndsAScanAtOnceAndTheWindowsStayResponsive) {

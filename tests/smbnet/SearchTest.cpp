@@ -155,6 +155,18 @@ TEST_F(SmbnetSearch, ThePasswordShareIsReadWithTheAuthenticationFileAndSkippedWi
   }
 }
 
+TEST_F(SmbnetSearch, AServerThatIsNotSambaListsEveryFileWithItsSizeAndDate) {
+  // impacket's server; its share is FILES, its folder on this machine files/
+  Tick("PYSMB", {"FILES"});
+  Search("*.*");
+  QStringList rows;
+  for (const QString& r : S->Rows()) rows << r.section('|', 0, 4);  // its own attributes aside
+  EXPECT_EQ(Sorted(rows), Sorted({"PYSMB|\\FILES\\|sub||", "PYSMB|\\FILES\\|blob|bin|300000", "PYSMB|\\FILES\\|nine|txt|9",
+                                  "PYSMB|\\FILES\\|three|txt|3", "PYSMB|\\FILES\\sub\\|inner|txt|11"}));
+  EXPECT_EQ(DateOf("blob"), LocalDate("PYSMB", "files/blob.bin"));
+  EXPECT_EQ(DateOf("three"), LocalDate("PYSMB", "files/three.txt"));
+}
+
 TEST_F(SmbnetSearch, NamesThatWouldActAsPathsAreNeverRows) {
   Tick("SRV2", {"odd"});
   Search("*");

@@ -30,6 +30,11 @@ std::shared_ptr<TNetBackend> Backend() {
 TUse::TUse() : FPrevious(NetBackend::Current()) { NetBackend::Use(Backend()); }
 TUse::~TUse() { NetBackend::Use(FPrevious); }
 
+bool Command(const QStringList& args) {
+  if (args.isEmpty() || Value("SCRIPT").isEmpty()) return false;
+  return QProcess::execute(Value("SCRIPT"), QStringList{args.first(), Value("DIR")} + args.mid(1)) == 0;
+}
+
 bool WaitForBrowseList(int seconds) {
   const QString script = Value("BROWSE_READY");
   if (script.isEmpty()) return false;

@@ -4,6 +4,7 @@
 // the environment. One real back end serves the whole test program, and it
 // has looked at the network once before any test reads a share by name.
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class TNetBackend;
@@ -31,6 +32,10 @@ class TUse {
  private:
   std::shared_ptr<TNetBackend> FPrevious;
 };
+// Runs a command of scripts/smbnet on this network, e.g.
+// Command({"cut", "SRV1"}) or Command({"relay", "SRV1", "--delay", "2"});
+// true when it succeeded.
+bool Command(const QStringList& args);
 // Waits (at most `seconds`) until the NetBIOS-only server is in its
 // workgroup's browse list; the browse election takes a while after start.
 bool WaitForBrowseList(int seconds = 90);

@@ -153,6 +153,40 @@ TEST_F(SmbnetTransfer, AShareOfHostileNamesPutsNothingOutsideTheDestination) {
   EXPECT_FALSE(QFileInfo::exists(WinPath::ToLocal(Destination) + "/../escape.txt"));
 }
 
+// impacket's server answers a read past the end with success and no bytes.
+const QString PyFiles = QStringLiteral("\\\\PYSMB\\FILES\\");
+const QStringList PyServed = {"blob.bin", "nine.txt", "three.txt", "sub/inner.txt"};
+
+TEST_F(SmbnetTransfer, CopyToFromAServerThatIsNotSambaIsByteIdenticalWithTheDates) {
+  double total = 0;
+  for (const QString& f : PyServed) total += QFileInfo(Smbnet::Local("PYSMB", "files/" + f)).size();
+  auto form = StartCopy({"blob.bin", "nine.txt", "three.txt", "sub\\"}, {PyFiles, PyFiles, PyFiles, PyFiles},
+                        Destination, total);
+  ASSERT_TRUE(WaitForEnd(form, 60000));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  for (const QString& f : PyServed) {
+    SCOPED_TRACE(f.toStdString());
+    const QString local = Destination + QString(f).replace('/', '\\');
+    EXPECT_EQ(ReadLocal(local), Served("PYSMB", "files/" + f));
+    EXPECT_EQ(LocalModified(local), ServedModified("PYSMB", "files/" + f));
+  }
+}
+
+TEST_F(SmbnetTransfer, ASynchroniseTaskFromAServerThatIsNotSambaMirrorsItWhole) {
+  Start(AddTask("pysmb", PyFiles, Destination, true));
+  ASSERT_TRUE(WaitForAll(60000));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  const QString mirror = Destination + "FILES\\";
+  for (const QString& f : PyServed) {
+    SCOPED_TRACE(f.toStdString());
+    const QString local = mirror + QString(f).replace('/', '\\');
+    EXPECT_EQ(ReadLocal(local), Served("PYSMB", "files/" + f));
+    EXPECT_EQ(LocalModified(local), ServedModified("PYSMB", "files/" + f));
+  }
+  EXPECT_EQ(FilesBelow(WinPath::ToLocal(mirror)), QStringList({"blob.bin", "nine.txt", "sub/inner.txt", "three.txt"}));
+  EXPECT_EQ(Complete("pysmb"), "100%");
+}
+
 TEST_F(SmbnetTransfer, ThePasswordShareCopiesWithTheAuthenticationFileOnly) {
   const QString secret = QStringLiteral("\\\\SRV1\\secret\\");
   {
