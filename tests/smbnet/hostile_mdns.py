@@ -4,7 +4,7 @@
 # 1,000 services. A few come with host and address: one sound (ROGUE, at this
 # host's address, so a test can see the answer was heard) and the rest what
 # no server on the segment can be: loopback, broadcast and the client's own
-# addresses, names longer than a NetBIOS name, names holding <>| or a
+# addresses, a name as long as a host label may be, names holding <>| or a
 # right-to-left override. The other services are nameless: no SRV, no
 # address, and questions about them stay unanswered.
 #   hostile_mdns.py OWN_ADDRESS CLIENT_ADDRESS BROADCAST
