@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -403,6 +404,7 @@ struct TSmbLibrary::TPendingRead {
   std::shared_ptr<TTask> Task;
   int Err = EBADF;
   QByteArray Data;
+  qint64 Ns = 0;  // how long the read took on the library's thread
 };
 
 std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle, qint64 offset, int count) {
@@ -420,33 +422,36 @@ std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle,
         return;
       }
     }
+    // One call: the library already asks again for what a server sent
+    // short within it, so a short answer here is the end as far as the
+    // server knows, and asking again would only cost a round trip.
     r->Data.resize(count);
-    qint64 done = 0;
-    while (done < count) {  // one call normally does it; a short one is asked again
-      errno = 0;
-      const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, r->Data.data() + done, size_t(count - done));
-      if (n < 0) {
-        r->Err = errno ? errno : EIO;
-        S().FilePos.insert(handle, -1);
-        return;
-      }
-      if (n == 0) break;
-      done += n;
+    const auto start = std::chrono::steady_clock::now();
+    errno = 0;
+    const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, r->Data.data(), size_t(count));
+    r->Ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+    if (n < 0) {
+      r->Err = errno ? errno : EIO;
+      S().FilePos.insert(handle, -1);
+      return;
     }
-    r->Data.truncate(int(done));
-    S().FilePos.insert(handle, offset + done);
+    r->Data.truncate(int(n));
+    S().FilePos.insert(handle, offset + n);
     r->Err = 0;
   });
   return o;
 }
 
-int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err) {
+int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err,
+                            qint64* ns) {
+  if (ns) *ns = 0;
   if (!read || !Wait(read->Task)) {
     err = Abandoned;
     return -1;
   }
   err = read->Err;
   if (read->Err) return -1;
+  if (ns) *ns = read->Ns;
   const int n = qMin(count, int(read->Data.size()));
   std::memcpy(buffer, read->Data.constData(), size_t(n));
   return n;
