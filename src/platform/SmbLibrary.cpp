@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/FileAttr.h"
+#include "platform/SmbErrors.h"
 #include "platform/Thread.h"
 
 // Samba's headers last: netapi.h defines Windows error names as macros,
@@ -139,6 +140,22 @@ int WithCCacheRetry(F call) {
   return err;
 }
 
+// Runs `call` (errno result) as WithCCacheRetry does. A connection the
+// library kept from before may have died (the server restarted, the link
+// was down): on an error that says so, the connections no open file holds
+// are dropped and `call` runs once more on a new one. After a timeout they
+// are dropped too, so the next call does not meet a half-dead one, but the
+// call is not repeated: a server that is gone would cost another timeout.
+template <class F>
+int WithReconnect(F call) {
+  int err = WithCCacheRetry(call);
+  if (SmbErrors::IsConnectionLost(err) || err == ETIMEDOUT) {
+    smbc_getFunctionPurgeCachedServers(S().Ctx)(S().Ctx);
+    if (err != ETIMEDOUT) err = WithCCacheRetry(call);
+  }
+  return err;
+}
+
 qint64 Ns(const timespec& t) { return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec; }
 
 int AttrsFromMode(const struct stat& st) {
@@ -251,7 +268,7 @@ int TSmbLibrary::FileCall(const TSmbCredential& c, Value& out, Call call) {
   if (!Run([o, c, call] {
         if (!Init()) return;
         UseCredential(c);
-        o->Err = WithCCacheRetry([&] { return call(o->Result); });
+        o->Err = WithReconnect([&] { return call(o->Result); });
       }))
     return Abandoned;
   out = o->Result;
@@ -283,21 +300,37 @@ int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<T
     SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
     if (!dir) return errno ? errno : EIO;
     entries.clear();
-    struct stat st;
-    std::memset(&st, 0, sizeof st);
-    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st)) {
+    // The library fetched the whole listing at opendir; what errno holds at
+    // its end is no failure. readdirplus hands out each entry as listed;
+    // readdirplus2 adds the server's identity but parses the entry's whole
+    // URL again each time, which costs more than the listing itself. Only
+    // folders need that identity (a walk knows where it has been by it), so
+    // a second pass asks for it for them alone.
+    QList<int> folders;
+    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) {
       TSmbEntry e;
       e.Name = Text(info->name);
       e.ShortName = Text(info->short_name);
       e.Attrs = info->attrs;
       e.Size = qint64(info->size);
       e.WriteTimeNs = Ns(info->mtime_ts);
-      e.Device = quint64(st.st_dev);
-      e.FileIndex = quint64(st.st_ino);
+      if ((e.Attrs & FILE_ATTRIBUTE_DIRECTORY) && e.Name != QLatin1String("..")) folders.append(int(entries.size()));
       entries.append(e);
     }
-    // The library fetched the whole listing at opendir: what errno holds at
-    // its end is no failure.
+    if (!folders.isEmpty() && smbc_getFunctionLseekdir(ctx)(ctx, dir, 0) == 0) {
+      int at = 0;  // the index of the entry the next readdir hands out
+      for (const int i : folders) {
+        while (at < i && smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) ++at;
+        struct stat st;
+        std::memset(&st, 0, sizeof st);
+        const libsmb_file_info* info = at == i ? smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st) : nullptr;
+        ++at;
+        // Out of step with the first pass: the identities stay unknown.
+        if (!info || Text(info->name) != entries[i].Name) break;
+        entries[i].Device = quint64(st.st_dev);
+        entries[i].FileIndex = quint64(st.st_ino);
+      }
+    }
     smbc_getFunctionClosedir(ctx)(ctx, dir);
     return 0;
   });
@@ -359,7 +392,7 @@ int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& ha
     if (!Init()) return;
     UseCredential(c);
     SMBCFILE* f = nullptr;
-    o->Err = WithCCacheRetry([&] {
+    o->Err = WithReconnect([&] {
       errno = 0;
       f = smbc_getFunctionOpen(S().Ctx)(S().Ctx, url.constData(), O_RDONLY, 0);
       return f ? 0 : (errno ? errno : EIO);
