@@ -140,22 +140,6 @@ int WithCCacheRetry(F call) {
   return err;
 }
 
-// Runs `call` (errno result) as WithCCacheRetry does. A connection the
-// library kept from before may have died (the server restarted, the link
-// was down): on an error that says so, the connections no open file holds
-// are dropped and `call` runs once more on a new one. After a timeout they
-// are dropped too, so the next call does not meet a half-dead one, but the
-// call is not repeated: a server that is gone would cost another timeout.
-template <class F>
-int WithReconnect(F call) {
-  int err = WithCCacheRetry(call);
-  if (SmbErrors::IsConnectionLost(err) || err == ETIMEDOUT) {
-    smbc_getFunctionPurgeCachedServers(S().Ctx)(S().Ctx);
-    if (err != ETIMEDOUT) err = WithCCacheRetry(call);
-  }
-  return err;
-}
-
 qint64 Ns(const timespec& t) { return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec; }
 
 int AttrsFromMode(const struct stat& st) {
@@ -172,6 +156,22 @@ int AttrsFromMode(const struct stat& st) {
 }
 
 QString Text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+
+// Runs `call` (errno result) as WithCCacheRetry does. A connection the
+// library kept from before may have died (the server restarted, the link
+// was down): on an error that says so, the connections no open file holds
+// are dropped and `call` runs once more on a new one. After a timeout they
+// are dropped too, so the next call does not meet a half-dead one, but the
+// call is not repeated: a server that is gone would cost another timeout.
+template <class F>
+int WithReconnect(F call) {
+  int err = WithCCacheRetry(call);
+  if (SmbErrors::IsConnectionLost(err) || err == ETIMEDOUT) {
+    smbc_getFunctionPurgeCachedServers(S().Ctx)(S().Ctx);
+    if (err != ETIMEDOUT) err = WithCCacheRetry(call);
+  }
+  return err;
+}
 
 }  // namespace
 

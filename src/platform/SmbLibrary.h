@@ -29,7 +29,8 @@ struct TSmbEntry {
   qint64 Size = 0;
   qint64 WriteTimeNs = 0;  // ns since 1970 UTC
   // The server's identity of what the entry names (a link: its target), so
-  // a walk can tell a folder it has been in; both zero when unknown.
+  // a walk can tell a folder it has been in; both zero when unknown. A
+  // listing gives it for folders only.
   quint64 Device = 0;
   quint64 FileIndex = 0;
 };
