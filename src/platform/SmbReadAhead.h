@@ -25,7 +25,7 @@ namespace SmbReadSize {
 
 constexpr int Smallest = 16 * 1024;
 constexpr int Largest = 1024 * 1024;
-constexpr int First = 128 * 1024;  // before anything is known of the link
+constexpr int First = 64 * 1024;  // before anything is known of the link
 constexpr qint64 TargetNs = 1000000000LL;
 // The most a read asks that may start at the end of a file (at or past the
 // size the open reported, or of a file of unknown size): one request on any
