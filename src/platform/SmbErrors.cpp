@@ -57,4 +57,15 @@ int FromNetApi(unsigned status) {
 
 bool IsAccessDenied(int winError) { return winError == ERROR_ACCESS_DENIED; }
 
+bool IsConnectionLost(int err) {
+  switch (err) {
+    case ECONNRESET:
+    case ECONNABORTED:
+    case EPIPE:
+    case ENOTCONN:
+    case ENETRESET: return true;
+    default: return false;
+  }
+}
+
 }  // namespace SmbErrors

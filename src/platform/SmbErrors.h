@@ -17,5 +17,10 @@ int FromErrno(int err, TLevel level, bool isFolder = false);
 int FromNetApi(unsigned status);
 // True for the codes after which the next credentials are worth a try.
 bool IsAccessDenied(int winError);
+// True for errno values of a connection the server or the network dropped
+// (reset, aborted, broken, no longer connected): a cached connection that
+// is dead, worth dropping and one more try on a new one. A timeout is not
+// among them: asked again, a server that is gone would cost another.
+bool IsConnectionLost(int err);
 
 }  // namespace SmbErrors

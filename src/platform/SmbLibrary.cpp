@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "platform/FileAttr.h"
+#include "platform/SmbErrors.h"
 #include "platform/Thread.h"
 
 // Samba's headers last: netapi.h defines Windows error names as macros,
@@ -155,6 +157,22 @@ int AttrsFromMode(const struct stat& st) {
 
 QString Text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
 
+// Runs `call` (errno result) as WithCCacheRetry does. A connection the
+// library kept from before may have died (the server restarted, the link
+// was down): on an error that says so, the connections no open file holds
+// are dropped and `call` runs once more on a new one. After a timeout they
+// are dropped too, so the next call does not meet a half-dead one, but the
+// call is not repeated: a server that is gone would cost another timeout.
+template <class F>
+int WithReconnect(F call) {
+  int err = WithCCacheRetry(call);
+  if (SmbErrors::IsConnectionLost(err) || err == ETIMEDOUT) {
+    smbc_getFunctionPurgeCachedServers(S().Ctx)(S().Ctx);
+    if (err != ETIMEDOUT) err = WithCCacheRetry(call);
+  }
+  return err;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ the library's thread
@@ -250,7 +268,7 @@ int TSmbLibrary::FileCall(const TSmbCredential& c, Value& out, Call call) {
   if (!Run([o, c, call] {
         if (!Init()) return;
         UseCredential(c);
-        o->Err = WithCCacheRetry([&] { return call(o->Result); });
+        o->Err = WithReconnect([&] { return call(o->Result); });
       }))
     return Abandoned;
   out = o->Result;
@@ -282,21 +300,37 @@ int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<T
     SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
     if (!dir) return errno ? errno : EIO;
     entries.clear();
-    struct stat st;
-    std::memset(&st, 0, sizeof st);
-    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st)) {
+    // The library fetched the whole listing at opendir; what errno holds at
+    // its end is no failure. readdirplus hands out each entry as listed;
+    // readdirplus2 adds the server's identity but parses the entry's whole
+    // URL again each time, which costs more than the listing itself. Only
+    // folders need that identity (a walk knows where it has been by it), so
+    // a second pass asks for it for them alone.
+    QList<int> folders;
+    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) {
       TSmbEntry e;
       e.Name = Text(info->name);
       e.ShortName = Text(info->short_name);
       e.Attrs = info->attrs;
       e.Size = qint64(info->size);
       e.WriteTimeNs = Ns(info->mtime_ts);
-      e.Device = quint64(st.st_dev);
-      e.FileIndex = quint64(st.st_ino);
+      if ((e.Attrs & FILE_ATTRIBUTE_DIRECTORY) && e.Name != QLatin1String("..")) folders.append(int(entries.size()));
       entries.append(e);
     }
-    // The library fetched the whole listing at opendir: what errno holds at
-    // its end is no failure.
+    if (!folders.isEmpty() && smbc_getFunctionLseekdir(ctx)(ctx, dir, 0) == 0) {
+      int at = 0;  // the index of the entry the next readdir hands out
+      for (const int i : folders) {
+        while (at < i && smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) ++at;
+        struct stat st;
+        std::memset(&st, 0, sizeof st);
+        const libsmb_file_info* info = at == i ? smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st) : nullptr;
+        ++at;
+        // Out of step with the first pass: the identities stay unknown.
+        if (!info || Text(info->name) != entries[i].Name) break;
+        entries[i].Device = quint64(st.st_dev);
+        entries[i].FileIndex = quint64(st.st_ino);
+      }
+    }
     smbc_getFunctionClosedir(ctx)(ctx, dir);
     return 0;
   });
@@ -358,7 +392,7 @@ int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& ha
     if (!Init()) return;
     UseCredential(c);
     SMBCFILE* f = nullptr;
-    o->Err = WithCCacheRetry([&] {
+    o->Err = WithReconnect([&] {
       errno = 0;
       f = smbc_getFunctionOpen(S().Ctx)(S().Ctx, url.constData(), O_RDONLY, 0);
       return f ? 0 : (errno ? errno : EIO);
@@ -403,6 +437,7 @@ struct TSmbLibrary::TPendingRead {
   std::shared_ptr<TTask> Task;
   int Err = EBADF;
   QByteArray Data;
+  qint64 Ns = 0;  // how long the read took on the library's thread
 };
 
 std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle, qint64 offset, int count) {
@@ -420,33 +455,36 @@ std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle,
         return;
       }
     }
+    // One call: the library already asks again for what a server sent
+    // short within it, so a short answer here is the end as far as the
+    // server knows, and asking again would only cost a round trip.
     r->Data.resize(count);
-    qint64 done = 0;
-    while (done < count) {  // one call normally does it; a short one is asked again
-      errno = 0;
-      const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, r->Data.data() + done, size_t(count - done));
-      if (n < 0) {
-        r->Err = errno ? errno : EIO;
-        S().FilePos.insert(handle, -1);
-        return;
-      }
-      if (n == 0) break;
-      done += n;
+    const auto start = std::chrono::steady_clock::now();
+    errno = 0;
+    const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, r->Data.data(), size_t(count));
+    r->Ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start).count();
+    if (n < 0) {
+      r->Err = errno ? errno : EIO;
+      S().FilePos.insert(handle, -1);
+      return;
     }
-    r->Data.truncate(int(done));
-    S().FilePos.insert(handle, offset + done);
+    r->Data.truncate(int(n));
+    S().FilePos.insert(handle, offset + n);
     r->Err = 0;
   });
   return o;
 }
 
-int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err) {
+int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err,
+                            qint64* ns) {
+  if (ns) *ns = 0;
   if (!read || !Wait(read->Task)) {
     err = Abandoned;
     return -1;
   }
   err = read->Err;
   if (read->Err) return -1;
+  if (ns) *ns = read->Ns;
   const int n = qMin(count, int(read->Data.size()));
   std::memcpy(buffer, read->Data.constData(), size_t(n));
   return n;

@@ -29,7 +29,8 @@ struct TSmbEntry {
   qint64 Size = 0;
   qint64 WriteTimeNs = 0;  // ns since 1970 UTC
   // The server's identity of what the entry names (a link: its target), so
-  // a walk can tell a folder it has been in; both zero when unknown.
+  // a walk can tell a folder it has been in; both zero when unknown. A
+  // listing gives it for folders only.
   quint64 Device = 0;
   quint64 FileIndex = 0;
 };
@@ -60,14 +61,16 @@ class TSmbLibrary {
 
   // Files opened for reading, known by a number.
   int Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size, qint64& writeTimeNs);
-  // Bytes read at `offset` (fewer only at the end), or -1 with `err` set.
+  // Bytes read at `offset` in one call of the library (fewer at the end;
+  // 0 at or past it), or -1 with `err` set.
   int ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err);
   // The same in two steps: the read starts at once and runs while the
   // caller does other work (writes the chunk before, say); Finish waits
-  // for it and hands over its bytes.
+  // for it and hands over its bytes, and in `ns` how long the read took on
+  // the library's thread (0 when it failed).
   struct TPendingRead;
   std::shared_ptr<TPendingRead> StartRead(qint64 handle, qint64 offset, int count);
-  int FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err);
+  int FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err, qint64* ns = nullptr);
   // Closes without waiting.
   void Close(qint64 handle);
 

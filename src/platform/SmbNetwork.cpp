@@ -22,6 +22,7 @@
 #include "platform/SmbDiscoveryLoop.h"
 #include "platform/SmbErrors.h"
 #include "platform/SmbLibrary.h"
+#include "platform/SmbLibraryFile.h"
 #include "platform/SmbProbe.h"
 #include "platform/SmbReadAhead.h"
 #include "platform/SmbShareList.h"
@@ -124,45 +125,6 @@ bool HaveTickets() {
   if (cache.startsWith(u'/')) return QFileInfo::exists(cache);
   return true;  // a keyring or directory cache: let the library look
 }
-
-// A file of a share as the read-ahead buffer reads it. Each read starts
-// the next one, so the server sends the next chunk while the program
-// writes this one.
-class TLibraryFile : public TSmbFileSource {
- public:
-  TLibraryFile(qint64 handle, qint64 size, qint64 writeTimeNs) : FHandle(handle), FSize(size), FTime(writeTimeNs) {}
-  ~TLibraryFile() override {
-    FNext.reset();
-    TSmbLibrary::Get().Close(FHandle);
-  }
-  int ReadAt(qint64 offset, char* buffer, int count) override {
-    TSmbLibrary& lib = TSmbLibrary::Get();
-    std::shared_ptr<TSmbLibrary::TPendingRead> read;
-    if (FNext && FNextOffset == offset && FNextCount == count) read = std::move(FNext);
-    FNext.reset();
-    if (TSmbLibrary::Stopped()) return -1;
-    if (!read) read = lib.StartRead(FHandle, offset, count);
-    int err = 0;
-    const int n = lib.FinishRead(read, buffer, count, err);
-    if (n == count) {
-      FNextOffset = offset + n;
-      FNextCount = count;
-      FNext = lib.StartRead(FHandle, FNextOffset, count);
-    }
-    return n;
-  }
-  qint64 Size() override { return FSize; }
-  bool WriteTime(qint64& ns) override {
-    ns = FTime;
-    return true;
-  }
-
- private:
-  qint64 FHandle, FSize, FTime;
-  std::shared_ptr<TSmbLibrary::TPendingRead> FNext;  // the read started ahead
-  qint64 FNextOffset = -1;
-  int FNextCount = 0;
-};
 
 }  // namespace
 
@@ -408,7 +370,8 @@ int TSmbNetwork::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFile
     return SmbErrors::FromErrno(r, TLevel::Below);
   });
   if (e) return e;
-  out = std::make_unique<TSmbReadAheadFile>(std::make_unique<TLibraryFile>(handle, size, time));
+  out = std::make_unique<TSmbReadAheadFile>(std::make_unique<TSmbLibraryFile>(host, handle, size, time),
+                                            SmbReadSize::Remembered(host));
   return NO_ERROR;
 }
 

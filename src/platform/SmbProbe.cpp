@@ -175,10 +175,15 @@ bool Cached(const QString& host, const std::function<bool()>& stop, int keepMs, 
     QMutexLocker lock(&KnownLock());
     for (;;) {
       known = Known().value(key);
-      if (known && known->Done && !known->Stale && known->Since.elapsed() < keepMs) return known->Answers;
+      const int keep = known && !known->Answers ? qMin(keepMs, AbsentKeepMs) : keepMs;
+      if (known && known->Done && !known->Stale && known->Since.elapsed() < keep) return known->Answers;
       if (!known || known->Done) {
+        // A "not there" that merely aged is asked again and waited for:
+        // the server may be back, and a failure now would pass for an
+        // empty share.
+        const bool aged = known && !known->Stale;
         known = Renew(key, known);
-        if (known->Previous == 0) {
+        if (known->Previous == 0 && !aged) {
           // A server that did not answer before is passed over at once
           // while it is asked again, so a hung server does not hold up
           // every scan; the next asker gets the fresh answer.

@@ -13,6 +13,9 @@
 namespace SmbProbe {
 
 constexpr int BudgetMs = 1500;
+// How long a "not there" is believed outside a new scan: a server whose
+// link was down a moment must be reachable again as soon as it is back.
+constexpr int AbsentKeepMs = 5000;
 
 // Probes an IPv4 address (or a host name getaddrinfo knows) on `port`.
 // Returns early, false, once `stop` answers true.
@@ -20,8 +23,10 @@ constexpr int BudgetMs = 1500;
 // there that may only be slow to answer).
 bool Answers(const QString& host, int port = 445, int budgetMs = BudgetMs, const std::function<bool()>& stop = {},
              bool* connected = nullptr);
-// Answers(), remembered per host for `keepMs`. A host that did not answer
-// at its last probe counts as not there while it is probed again.
+// Answers(), remembered per host for `keepMs` (a "not there" for at most
+// AbsentKeepMs; then the asker waits for a new probe). After a new scan, a
+// host that did not answer at its last probe counts as not there while it
+// is probed again.
 bool Cached(const QString& host, const std::function<bool()>& stop = {}, int keepMs = 60000, int port = 445);
 // Starts probing `host` in the background, unless its answer is known or
 // under way; Cached() then waits for that answer instead of probing again.

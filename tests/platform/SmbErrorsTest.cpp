@@ -48,3 +48,11 @@ TEST(SmbErrors, NetApiStatusCodes) {
   EXPECT_EQ(FromNetApi(124), ERROR_INVALID_LEVEL);
   EXPECT_NE(FromNetApi(2123), NERR_Success);
 }
+
+TEST(SmbErrors, ADroppedConnectionIsWorthOneMoreTryATimeoutIsNot) {
+  for (int e : {ECONNRESET, ECONNABORTED, EPIPE, ENOTCONN}) EXPECT_TRUE(SmbErrors::IsConnectionLost(e)) << e;
+  // Gone or hung servers would only cost another wait; refusals and
+  // missing files are answers.
+  for (int e : {0, ETIMEDOUT, EHOSTUNREACH, ECONNREFUSED, EACCES, ENOENT, EINVAL})
+    EXPECT_FALSE(SmbErrors::IsConnectionLost(e)) << e;
+}

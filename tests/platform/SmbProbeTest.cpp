@@ -166,3 +166,29 @@ TEST(SmbProbe, AnswersAreKeptForAScanAndAServerThatDidNotAnswerIsPassedOverWhile
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
 }
+
+TEST(SmbProbe, AServerBackFromAnOutageIsReachedOnceItsNotThereHasAged) {
+  // Not there (its link down): no. Back again: once the "not there" is
+  // older than the time it is kept, the next asker waits for a new probe
+  // and gets yes, instead of a no from memory that would pass for an
+  // empty share.
+  Listener server;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 200, server.Port));
+  std::atomic<bool> quit{false};
+  std::thread answering([&] {
+    while (!quit) {
+      pollfd p{server.Fd, POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      const int c = ::accept(server.Fd, nullptr, nullptr);
+      if (c < 0) continue;
+      char buf[256];
+      (void)::recv(c, buf, sizeof buf, 0);
+      (void)::send(c, "\0\0\0\4", 4, MSG_NOSIGNAL);
+      ::close(c);
+    }
+  });
+  QThread::msleep(300);  // the "not there" ages past its 200 ms
+  EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 200, server.Port));
+  quit = true;
+  answering.join();
+}
