@@ -246,3 +246,12 @@ TEST_F(LocalFind, ListingIsInNtfsOrder) {
   for (const char* n : {"b", "_a", "A2", "a1", "B0"}) Touch(n);
   EXPECT_EQ(Names(Drive + "*", 0), QStringList({"a1", "A2", "b", "B0", "_a"}));
 }
+
+TEST_F(LocalFind, MasksWithADotBeforeQuestionMarksAlsoTakeNamesWithoutExtension) {
+  for (const char* n : {"README", "a", "a.b", "a.bc", "x.htm", "page.html"}) Touch(n);
+  MkDir("folder");
+  EXPECT_EQ(Names(Drive + "*.?", 0), QStringList({"a", "a.b", "README"}));
+  EXPECT_EQ(Names(Drive + "*.??", faDirectory), QStringList({".", "..", "a", "a.b", "a.bc", "folder", "README"}));
+  EXPECT_EQ(Names(Drive + "*.???", 0), QStringList({"a", "a.b", "a.bc", "page.html", "README", "x.htm"}));
+  EXPECT_EQ(Names(Drive + "a.?", 0), QStringList({"a", "a.b"}));
+}
