@@ -253,16 +253,21 @@ bool StartsWithText(const QString& s, int i, const QString& token) {
 bool ScanAmPm(const Snapshot& snap, const QString& s, int& p, bool& pm) {
   int q = p;
   SkipBlanks(s, q);
-  // The longer marker first: one may begin with the other.
+  // The longer of the locale's markers first: one may begin with the other.
+  struct Marker {
+    const QString* Text;
+    bool Pm;
+  };
+  static const QString am = QStringLiteral("AM"), pmWord = QStringLiteral("PM");
   const bool pmFirst = snap.PmText.size() > snap.AmText.size();
-  const QString* order[4] = {pmFirst ? &snap.PmText : &snap.AmText, pmFirst ? &snap.AmText : &snap.PmText};
-  static const QString am = QStringLiteral("AM"), pmText = QStringLiteral("PM");
-  order[2] = &am;
-  order[3] = &pmText;
-  for (const QString* marker : order) {
-    if (!StartsWithText(s, q, *marker)) continue;
-    pm = marker == &pmText || marker == &snap.PmText;
-    p = q + int(marker->size());
+  const Marker markers[] = {{pmFirst ? &snap.PmText : &snap.AmText, pmFirst},
+                            {pmFirst ? &snap.AmText : &snap.PmText, !pmFirst},
+                            {&am, false},
+                            {&pmWord, true}};
+  for (const Marker& marker : markers) {
+    if (!StartsWithText(s, q, *marker.Text)) continue;
+    pm = marker.Pm;
+    p = q + int(marker.Text->size());
     return true;
   }
   return false;
