@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <mutex>
 
+#include "platform/DateFormatLocale.h"
+
 namespace DateFormat {
 namespace {
 
@@ -23,6 +25,9 @@ struct Snapshot {
   QString AfterHour;
   QString AfterMinute;
   QString AfterSecond;
+  // The 12-hour markers: the locale's own, "AM" and "PM" where it has none.
+  QString AmText = QStringLiteral("AM");
+  QString PmText = QStringLiteral("PM");
 };
 
 struct Formats {
@@ -30,6 +35,8 @@ struct Formats {
   bool Loaded = false;
   QString ShortDate;
   QString LongTime;
+  QString AmText = QStringLiteral("AM");
+  QString PmText = QStringLiteral("PM");
   Snapshot Prepared;
 };
 
@@ -38,32 +45,20 @@ Formats& Current() {
   return formats;
 }
 
-QString DateOrder(const QString& format);
 QChar FirstSeparator(const QString& format, QChar fallback);
 
-// A short date must read back as numbers between separators: a system
-// format with month names or without separators (the C locale's
-// "d mmm yyyy") becomes a numeric one with the same order.
-QString NumericShortDate(const QString& format) {
-  if (!format.isEmpty() && !format.contains(QLatin1String("mmm"), Qt::CaseInsensitive) &&
-      FirstSeparator(format, QChar()) != QChar())
-    return format;
-  const QString order = DateOrder(format);
-  QStringList parts;
-  for (QChar c : order)
-    parts << (c == u'D' ? QStringLiteral("dd") : c == u'M' ? QStringLiteral("mm") : QStringLiteral("yyyy"));
-  return parts.join(u'/');
-}
-
-Snapshot Prepare(const QString& shortDate, const QString& longTime);
+Snapshot Prepare(const Formats& f);
 
 // Called with the lock held.
 void LoadFrom(Formats& f, const QLocale& locale) {
-  f.ShortDate = FromLocaleFormat(locale.dateFormat(QLocale::ShortFormat));
-  f.LongTime = FromLocaleFormat(locale.timeFormat(QLocale::LongFormat));
-  f.ShortDate = NumericShortDate(f.ShortDate);
-  if (f.LongTime.isEmpty()) f.LongTime = QStringLiteral("hh:nn:ss");
-  f.Prepared = Prepare(f.ShortDate, f.LongTime);
+  f.ShortDate = ReadableShortDate(locale.dateFormat(QLocale::ShortFormat));
+  f.LongTime = ReadableLongTime(locale.timeFormat(QLocale::LongFormat));
+  // Markers that cannot tell morning from afternoon give way to AM and PM.
+  const QString am = locale.amText().trimmed(), pm = locale.pmText().trimmed();
+  const bool usable = !am.isEmpty() && !pm.isEmpty() && am.compare(pm, Qt::CaseInsensitive) != 0;
+  f.AmText = usable ? am : QStringLiteral("AM");
+  f.PmText = usable ? pm : QStringLiteral("PM");
+  f.Prepared = Prepare(f);
   f.Loaded = true;
 }
 
@@ -163,6 +158,9 @@ int CurrentYear() {
   return known;
 }
 
+// The last year a two-digit year stands for, as Windows sets it by default.
+constexpr int TwoDigitYearMax = 2049;
+
 // Date part; pos is left after it.
 bool ScanDate(const Snapshot& snap, const QString& s, int& pos, QDate& date) {
   const QString& order = snap.Order;
@@ -209,12 +207,9 @@ bool ScanDate(const Snapshot& snap, const QString& s, int& pos, QDate& date) {
     }
     const int yearDigits = digits[order.indexOf(u'Y')];
     if (yearDigits <= 2) {
-      // The century window: within 50 years around this year.
-      const int current = CurrentYear();
-      const int century = current - current % 100;
-      year += century;
-      if (year > current + 50) year -= 100;
-      if (year <= current - 50) year += 100;
+      // Windows' two-digit-year window: 1950 to 2049.
+      year += TwoDigitYearMax - TwoDigitYearMax % 100;
+      if (year > TwoDigitYearMax) year -= 100;
     }
   }
   const QDate d(year, month, day);
@@ -239,20 +234,43 @@ TimeGap SkipTimeGap(const Snapshot& snap, const QString& s, int& p, const QStrin
     ++p;
     return TimeGap::Separator;
   }
-  if (StartsWith(s, p, word)) {
-    p += int(word.size());
+  // A word may have blanks around it ("9 h 05 min").
+  int q = p;
+  SkipBlanks(s, q);
+  if (StartsWith(s, q, word)) {
+    p = q + int(word.size());
+    SkipBlanks(s, p);
     return TimeGap::Word;
   }
   return TimeGap::None;
 }
 
-bool ScanAmPm(const QString& s, int& p, bool& pm) {
+bool StartsWithText(const QString& s, int i, const QString& token) {
+  return !token.isEmpty() && QStringView(s).mid(i).startsWith(token, Qt::CaseInsensitive);
+}
+
+// The locale's markers, and AM and PM as every locale may read them.
+bool ScanAmPm(const Snapshot& snap, const QString& s, int& p, bool& pm) {
   int q = p;
   SkipBlanks(s, q);
-  if (!StartsWithCI(s, q, "am") && !StartsWithCI(s, q, "pm")) return false;
-  pm = StartsWithCI(s, q, "pm");
-  p = q + 2;
-  return true;
+  // The longer of the locale's markers first: one may begin with the other.
+  struct Marker {
+    const QString* Text;
+    bool Pm;
+  };
+  static const QString am = QStringLiteral("AM"), pmWord = QStringLiteral("PM");
+  const bool pmFirst = snap.PmText.size() > snap.AmText.size();
+  const Marker markers[] = {{pmFirst ? &snap.PmText : &snap.AmText, pmFirst},
+                            {pmFirst ? &snap.AmText : &snap.PmText, !pmFirst},
+                            {&am, false},
+                            {&pmWord, true}};
+  for (const Marker& marker : markers) {
+    if (!StartsWithText(s, q, *marker.Text)) continue;
+    pm = marker.Pm;
+    p = q + int(marker.Text->size());
+    return true;
+  }
+  return false;
 }
 
 // Time part; pos is left after it.
@@ -261,7 +279,7 @@ bool ScanTime(const Snapshot& snap, const QString& s, int& pos, QTime& time) {
   SkipBlanks(s, p);
   // A 12-hour marker may stand before the time, as some formats put it.
   bool pm = false;
-  bool marked = ScanAmPm(s, p, pm);
+  bool marked = ScanAmPm(snap, s, p, pm);
   SkipBlanks(s, p);
   int hour = 0, minute = 0, second = 0, msec = 0;
   if (!ScanNumber(s, p, 2, hour)) return false;
@@ -277,7 +295,9 @@ bool ScanTime(const Snapshot& snap, const QString& s, int& pos, QTime& time) {
             if (!ScanNumber(s, p, 3, msec, &digits)) return false;
             while (digits++ < 3) msec *= 10;
           }
-          if (StartsWith(s, p, snap.AfterSecond)) p += int(snap.AfterSecond.size());
+          int q = p;
+          SkipBlanks(s, q);
+          if (StartsWith(s, q, snap.AfterSecond)) p = q + int(snap.AfterSecond.size());
         } else if (afterMinute == TimeGap::Separator) {
           return false;
         }
@@ -289,9 +309,9 @@ bool ScanTime(const Snapshot& snap, const QString& s, int& pos, QTime& time) {
     // A bare number is no time unless AM/PM goes with it.
     int q = p;
     bool unused = false;
-    if (!ScanAmPm(s, q, unused)) return false;
+    if (!ScanAmPm(snap, s, q, unused)) return false;
   }
-  if (!marked) marked = ScanAmPm(s, p, pm);
+  if (!marked) marked = ScanAmPm(snap, s, p, pm);
   if (marked) {
     if (hour < 1 || hour > 12) return false;
     hour = hour % 12 + (pm ? 12 : 0);
@@ -334,7 +354,7 @@ void SetShortDateFormat(const QString& format) {
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
   f.ShortDate = format;
-  f.Prepared = Prepare(f.ShortDate, f.LongTime);
+  f.Prepared = Prepare(f);
   ++FormatGeneration_;
 }
 
@@ -343,7 +363,7 @@ void SetLongTimeFormat(const QString& format) {
   std::lock_guard<std::mutex> guard(f.Lock);
   EnsureLoaded(f);
   f.LongTime = format;
-  f.Prepared = Prepare(f.ShortDate, f.LongTime);
+  f.Prepared = Prepare(f);
   ++FormatGeneration_;
 }
 
@@ -405,10 +425,14 @@ void TimeWords(const QString& format, Snapshot& snap) {
   snap.AfterSecond = snap.AfterSecond.trimmed();
 }
 
-Snapshot Prepare(const QString& shortDate, const QString& longTime) {
+Snapshot Prepare(const Formats& f) {
+  const QString& shortDate = f.ShortDate;
+  const QString& longTime = f.LongTime;
   Snapshot snap;
   snap.ShortDate = shortDate;
   snap.LongTime = longTime;
+  snap.AmText = f.AmText;
+  snap.PmText = f.PmText;
   snap.DateSep = FirstSeparator(shortDate, u'/');
   snap.TimeSep = FirstSeparator(longTime, u':');
   snap.Order = DateOrder(shortDate);
@@ -633,7 +657,7 @@ QString Format(const Snapshot& snap, const QString& format, const QDate& date, c
           out += pm ? part.mid(2, 1) : part.mid(0, 1);
           i += 3;
         } else if (StartsWithCI(format, i, "ampm")) {
-          out += pm ? QStringLiteral("PM") : QStringLiteral("AM");
+          out += pm ? snap.PmText : snap.AmText;
           i += 4;
         } else {
           out += c;

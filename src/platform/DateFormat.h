@@ -9,8 +9,9 @@
 // ":" the time separator, 'text' and "text" literal; any other character is
 // copied as it is.
 //
-// The formats default to the system locale's, converted to these letters;
-// tests set their own. Safe to call from any thread.
+// The formats default to the system locale's, made readable as
+// DateFormatLocale.h says; tests set their own. The AM/PM markers are the
+// locale's ("AM" and "PM" where it has none). Safe to call from any thread.
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
@@ -55,10 +56,11 @@ QString TimeToStr(const QTime& value);
 
 // Reads a text back by the current formats: the date's numbers in the order of
 // the short date format separated by the date separator (day and month one or
-// two digits, a two-digit year in the century window around today), then
-// optionally blanks and a time h[:m[:s[.z]]] with an optional AM/PM before
-// or after it; between the numbers of the time stands the time separator,
-// ":" or the word the long time format puts there ("9時05分07秒"). A text
+// two digits, a two-digit year in Windows' window 1950-2049), then
+// optionally blanks and a time h[:m[:s[.z]]] with an optional AM/PM marker
+// (the locale's, or AM / PM) before or after it; between the numbers of the
+// time stands the time separator, ":" or the word the long time format puts
+// there ("9時05分07秒", "9 h 05 min 07 s"). A text
 // that is only a time gives the date 30.12.1899 (the toolkit's day zero).
 // Returns false, leaving `value` unchanged, when the text does not read.
 bool TryStrToDateTime(const QString& text, QDateTime& value);

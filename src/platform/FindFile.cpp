@@ -71,7 +71,7 @@ int FindFirst(const QString& path, int attr, TSearchRec& rec) {
     if (name.isEmpty()) return ERROR_FILE_NOT_FOUND;
     TSearchRec one;
     if (const int e = backend->Stat(folder.Child(name), one)) return e;
-    if ((one.Attr & excluded) || !WinPath::IsPlainEntryName(one.Name)) return ERROR_FILE_NOT_FOUND;
+    if ((one.Attr & excluded) || !WinPath::IsExactEntryName(one.Name)) return ERROR_FILE_NOT_FOUND;
     listing.Entries.append(one);
     return Start(std::move(listing), rec);
   }
@@ -81,9 +81,10 @@ int FindFirst(const QString& path, int attr, TSearchRec& rec) {
   QList<TSearchRec> found;
   if (const int e = backend->ListFolder(folder, wild, self, found)) return e;
   // Every back end's names pass here: one that is not a plain component
-  // would lead a caller joining it to a path into another folder.
+  // would lead a caller joining it to a path into another folder, and one
+  // the path rules cut ("a.") to another entry.
   found.removeIf(
-      [excluded](const TSearchRec& r) { return (r.Attr & excluded) != 0 || !WinPath::IsPlainEntryName(r.Name); });
+      [excluded](const TSearchRec& r) { return (r.Attr & excluded) != 0 || !WinPath::IsExactEntryName(r.Name); });
   std::sort(found.begin(), found.end(), NameOrder);
   if (!folder.IsDriveRoot() && !(excluded & faDirectory)) {
     TSearchRec dot = self;

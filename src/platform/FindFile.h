@@ -23,9 +23,10 @@
 //   (ERROR_FILENAME_EXCED_RANGE), so a folder loop of unknown identity ends
 //   instead of recursing for ever. So does a folder that is missing or cannot be read, a drive other
 //   than C: and any UNC path the network back end cannot resolve.
-// - Only names that can stand as one path component are listed
-//   (WinPath::IsPlainEntryName): a server may hand back "..\\x" or "a/b",
-//   and such a name joined to a path would reach another folder.
+// - Only names that stand as one path component exactly are listed
+//   (WinPath::IsExactEntryName): a server may hand back "..\\x" or "a/b",
+//   and such a name joined to a path would reach another folder; a name
+//   ending in a dot or a blank ("a.") would name another entry (a).
 // - Each record carries the identity of what it names (TFileId): a folder
 //   and a link to it share one, so a walk can tell a folder it has been in.
 //   The "." entry carries the listed folder's own.

@@ -73,7 +73,14 @@ bool Writable(const struct stat& st) {
   return (st.st_mode & S_IWOTH) != 0;
 }
 
-qint64 Nanos(const struct timespec& ts) { return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec; }
+// A file time as nanoseconds since 1970, held within 1677-2262: the seconds
+// are clamped (never wrapped) to what 64 bits of nanoseconds carry, with a
+// second to spare so that rounding a value to whole seconds cannot overflow.
+constexpr qint64 kNanosPerSec = 1000000000;
+constexpr qint64 kMaxSecs = 9223372035;
+qint64 Nanos(const struct timespec& ts) {
+  return std::clamp<qint64>(ts.tv_sec, -kMaxSecs, kMaxSecs) * kNanosPerSec + ts.tv_nsec;
+}
 
 // The last conversion to a DOS date-time, kept by one listing: the entries of
 // a folder mostly share their second, and the local-time conversion is the
@@ -211,8 +218,14 @@ class TPosixFile : public TFileObject {
     struct timespec ts[2];
     ts[0].tv_sec = 0;
     ts[0].tv_nsec = UTIME_OMIT;
-    ts[1].tv_sec = time_t(ns >= 0 ? ns / 1000000000 : (ns - 999999999) / 1000000000);
-    ts[1].tv_nsec = long(ns - qint64(ts[1].tv_sec) * 1000000000);
+    // Rounded down to whole seconds without leaving 64 bits.
+    qint64 secs = ns / kNanosPerSec, rest = ns % kNanosPerSec;
+    if (rest < 0) {
+      --secs;
+      rest += kNanosPerSec;
+    }
+    ts[1].tv_sec = time_t(secs);
+    ts[1].tv_nsec = long(rest);
     if (::futimens(FFd, ts) != 0) return false;
     FWriteTime.reset();
     return true;

@@ -140,7 +140,10 @@ int WithCCacheRetry(F call) {
   return err;
 }
 
-qint64 Ns(const timespec& t) { return qint64(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+// Held within 1677-2262, what 64 bits of nanoseconds carry (Windows times reach 30828).
+qint64 Ns(const timespec& t) {
+  return std::clamp<qint64>(t.tv_sec, -9223372035LL, 9223372035LL) * 1000000000LL + t.tv_nsec;
+}
 
 int AttrsFromMode(const struct stat& st) {
   // The library codes the DOS bits into the mode: write permission for

@@ -119,6 +119,13 @@ TWildMask::TWildMask(const QString& mask) : FMask(mask.toCaseFolded()) {
   if (FMask.size() > 2 && FMask.endsWith(QLatin1String(".*"))) {
     FTail = Tail::DotStar;
     FNoDotTail = FMask.left(FMask.size() - 2);
+  } else if (const qsizetype q = FMask.size() - 1; q > 0 && FMask[q] == u'?') {
+    qsizetype dot = q;
+    while (dot > 0 && FMask[dot] == u'?') --dot;
+    if (dot > 0 && FMask[dot] == u'.') {
+      FTail = Tail::DotQuestions;
+      FNoDotTail = FMask.left(dot);
+    }
   } else if (FMask.size() > 1 && FMask.endsWith(u'.') && FMask != QLatin1String("..")) {
     FTail = Tail::Dot;
     FNoDotTail = FMask.left(FMask.size() - 1);
@@ -129,6 +136,9 @@ bool TWildMask::MatchesOne(const QString& name) const {
   switch (FTail) {
     case Tail::DotStar:
       return WildMatch::MaskMatch(FMask, name) || WildMatch::MaskMatch(FNoDotTail, name);
+    case Tail::DotQuestions:
+      // A name without an extension leaves the dot and the "?"s nothing to match.
+      return WildMatch::MaskMatch(FMask, name) || (!name.contains(u'.') && WildMatch::MaskMatch(FNoDotTail, name));
     case Tail::Dot:
       return !name.contains(u'.') && WildMatch::MaskMatch(FNoDotTail, name);
     case Tail::None:

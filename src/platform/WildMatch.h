@@ -5,7 +5,10 @@
 // included); "?" matches one character other than a dot, and at a dot or
 // at the end of the name a run of "?" matches nothing; a mask ending in ".*" also matches a name
 // without that dot and extension, so "*.*" matches every name ("README"
-// too); a mask ending in a single "." matches only names without a dot.
+// too), and so does a mask ending in "." and question marks ("*.???" also
+// matches README and a folder "folder", as Windows' DOS_DOT matches a dot or
+// nothing at the end of a name); a mask ending in a single "." matches only
+// names without a dot.
 // Like Windows, which matches a mask against a name's short 8.3 alias as
 // well as its long name, a name that is no valid 8.3 name is also tried in
 // its short form (PAGE~1.HTM for page.html): so "*.htm" returns page.html,
@@ -28,8 +31,8 @@ class TWildMask {
   bool MatchesOne(const QString& foldedName) const;
 
   QString FMask;     // case-folded
-  QString FNoDotTail;  // mask less a final ".*" or "." (when it has one)
-  enum class Tail { None, DotStar, Dot } FTail = Tail::None;
+  QString FNoDotTail;  // mask less a final ".*", "." + "?"s or "." (when it has one)
+  enum class Tail { None, DotStar, DotQuestions, Dot } FTail = Tail::None;
   bool FAll = false;
   bool FWild = false;
 };

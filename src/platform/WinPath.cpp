@@ -60,4 +60,8 @@ bool IsPlainEntryName(const QString& name) {
   return true;
 }
 
+bool IsExactEntryName(const QString& name) {
+  return IsPlainEntryName(name) && !name.endsWith(u'.') && !name.endsWith(u' ');
+}
+
 }  // namespace WinPath

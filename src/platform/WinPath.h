@@ -26,5 +26,9 @@ QString ExtractFileExt(const QString& path);
 // ":" or a control character. Such names are data from another machine and
 // must never steer a path elsewhere.
 bool IsPlainEntryName(const QString& name);
+// True when an entry of a folder keeps its own name once joined to a path: a
+// plain entry name that does not end in a dot or a blank, which the path
+// rules drop ("a." would open, copy or delete the file a).
+bool IsExactEntryName(const QString& name);
 
 }  // namespace WinPath

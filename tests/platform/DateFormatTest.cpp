@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DateFormat.h"
+#include "platform/DateFormatLocale.h"
 #include "support/LocaleDates.h"
 
 namespace {
@@ -175,4 +176,49 @@ TEST_F(DateFormatTest, DateAndTimeApartNeedNoTimeZone) {
   EXPECT_EQ(t, QTime(2, 30));
   EXPECT_FALSE(DateFormat::TryStrToDateAndTime("29.03.2026 02:30:00 x", d, t));
   EXPECT_EQ(d, QDate(2026, 3, 29));  // unchanged by a failed read
+}
+
+TEST(DateFormatConversion, LocaleFormatsKeepOnlyFieldsAndVisibleSeparators) {
+  using DateFormat::ReadableLongTime;
+  using DateFormat::ReadableShortDate;
+  // Direction marks, words and brackets left by the time zone go.
+  EXPECT_EQ(ReadableShortDate(QString::fromUtf8("d\u200f/M\u200f/yyyy")), "d/m/yyyy");
+  EXPECT_EQ(ReadableShortDate(QString::fromUtf8("d.MM.yy '\u0433'.")), "d.mm.yy");
+  EXPECT_EQ(ReadableShortDate("dd. MM. yyyy."), "dd. mm. yyyy.");
+  EXPECT_EQ(ReadableShortDate("d MMM yyyy"), "dd/mm/yyyy");
+  EXPECT_EQ(ReadableLongTime("H:mm:ss (t)"), "h:nn:ss");
+  EXPECT_EQ(ReadableLongTime("Bh:mm:ss [t]"), "h:nn:ss");
+  EXPECT_EQ(ReadableLongTime("HH:mm:ss, t"), "hh:nn:ss");
+  EXPECT_EQ(ReadableLongTime("'kl'. HH:mm:ss t"), "hh:nn:ss");
+  EXPECT_EQ(ReadableLongTime("t APh:mm:ss"), "ampmh:nn:ss");
+  // Words between the numbers stay, with the one after the seconds.
+  EXPECT_EQ(ReadableLongTime(QString::fromUtf8("AP h\uc2dc m\ubd84 s\ucd08 t")),
+            QString::fromUtf8("ampm h\"\uc2dc\" n\"\ubd84\" s\"\ucd08\""));
+  EXPECT_EQ(ReadableLongTime("HH 'h' mm 'min' ss 's' t"), "hh \"h\" nn \"min\" ss \"s\"");
+}
+
+TEST(DateFormatLocales, MarkersAreTheLocalesOwnAndTextsReadBack) {
+  const QDate day(2024, 2, 29);
+  DateFormat::UseLocale(QLocale("ko_KR"));
+  EXPECT_EQ(DateFormat::DateTimeToListStr(day, QTime(13, 5, 6)), QString::fromUtf8("24. 2. 29. \uc624\ud6c4 1\uc2dc 5\ubd84 6\ucd08"));
+  DateFormat::UseLocale(QLocale("ar_EG"));
+  EXPECT_EQ(DateFormat::DateTimeToListStr(day, QTime(13, 5, 6)), QString::fromUtf8("29/2/2024 1:05:06 \u0645"));
+  QDate d;
+  QTime t;
+  ASSERT_TRUE(DateFormat::TryStrToDateAndTime(QString::fromUtf8("29/2/2024 1:05:06 \u0645"), d, t));
+  EXPECT_EQ(QDateTime(d, t), At(2024, 2, 29, 13, 5, 6));
+  ASSERT_TRUE(DateFormat::TryStrToDateAndTime("29/2/2024 1:05:06 PM", d, t));  // AM and PM read everywhere
+  EXPECT_EQ(t, QTime(13, 5, 6));
+  DateFormat::ResetToSystem();
+}
+
+TEST_F(DateFormatTest, TwoDigitYearsFallInWindowsWindow) {
+  // Windows reads two-digit years as 1950 to 2049, whatever today is.
+  DateFormat::SetShortDateFormat("dd.mm.yy");
+  QDate d;
+  for (const auto& [text, year] : std::vector<std::pair<const char*, int>>{
+           {"01.01.49", 2049}, {"01.01.50", 1950}, {"01.01.00", 2000}, {"31.12.99", 1999}, {"01.01.77", 1977}}) {
+    ASSERT_TRUE(DateFormat::TryStrToDate(text, d)) << text;
+    EXPECT_EQ(d.year(), year) << text;
+  }
 }

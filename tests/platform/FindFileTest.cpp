@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -9,11 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/DosTime.h"
+#include "platform/FileIo.h"
 #include "platform/FileSystem.h"
 #include "platform/FindFile.h"
 #include "platform/WinError.h"
@@ -246,4 +249,36 @@ TEST_F(LocalFind, ListingsRunInParallelThreads) {
 TEST_F(LocalFind, ListingIsInNtfsOrder) {
   for (const char* n : {"b", "_a", "A2", "a1", "B0"}) Touch(n);
   EXPECT_EQ(Names(Drive + "*", 0), QStringList({"a1", "A2", "b", "B0", "_a"}));
+}
+
+TEST_F(LocalFind, MasksWithADotBeforeQuestionMarksAlsoTakeNamesWithoutExtension) {
+  for (const char* n : {"README", "a", "a.b", "a.bc", "x.htm", "page.html"}) Touch(n);
+  MkDir("folder");
+  EXPECT_EQ(Names(Drive + "*.?", 0), QStringList({"a", "a.b", "README"}));
+  EXPECT_EQ(Names(Drive + "*.??", faDirectory), QStringList({".", "..", "a", "a.b", "a.bc", "folder", "README"}));
+  EXPECT_EQ(Names(Drive + "*.???", 0), QStringList({"a", "a.b", "a.bc", "page.html", "README", "x.htm"}));
+  EXPECT_EQ(Names(Drive + "a.?", 0), QStringList({"a", "a.b"}));
+}
+
+TEST_F(LocalFind, DatesBeyondWhatNanosecondsCarryAreHeldAtTheEndNotWrapped) {
+  // Windows file times reach the year 30828; 64 bits of nanoseconds end in 2262.
+  Touch("late.txt", "x");
+  Touch("copy.txt", "x");
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(10413792000), 500}};  // 2300-01-01
+  ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(Local("late.txt")).constData(), times, 0), 0);
+  TSearchRec sr;
+  ASSERT_EQ(FileSystem::FindFirst(Drive + "late.txt", faAnyFile, sr), 0);
+  EXPECT_EQ(sr.LastWriteTime().date().year(), 2262);
+  EXPECT_EQ(DosTime::FileDateToDateTime(sr.Time).date(), QDate(2107, 12, 31));  // the end of the DOS range
+  FileSystem::FindClose(sr);
+
+  // A copy's stamp taken from it stays at that end too.
+  const FileSystem::THandle in = FileSystem::FileOpen(Drive + "late.txt", FileSystem::fmOpenRead);
+  const FileSystem::THandle out = FileSystem::FileOpen(Drive + "copy.txt", FileSystem::fmOpenReadWrite);
+  qint64 ns = 0;
+  EXPECT_TRUE(FileSystem::FileGetTime(in, ns));
+  EXPECT_TRUE(FileSystem::FileSetTime(out, ns));
+  FileSystem::FileClose(in);
+  FileSystem::FileClose(out);
+  EXPECT_EQ(QFileInfo(Local("copy.txt")).lastModified().date().year(), 2262);
 }

@@ -113,3 +113,16 @@ TEST_F(FindNames, ALinkAndItsFolderShareOneIdentityAndEveryOtherEntryDiffers) {
   ASSERT_EQ(one.size(), 1);
   EXPECT_EQ(one.first().Id, real.Id);
 }
+
+TEST_F(FindNames, NamesThePathRulesWouldCutAreNeverHandedUp) {
+  // "a." and "a " would open the file a: a server or a local folder may hold all three.
+  Net.AddFile(Docs + "a", 1);
+  for (const char* raw : {"a.", "a ", "b. .", "dir."}) AddRaw(Net, "\\\\PC1\\docs", QString::fromUtf8(raw));
+  const QString local = WinPath::FromLocal(Net.LocalPath("\\\\PC1\\docs")) + u'\\';
+  for (const QString& folder : {Docs, local}) {
+    EXPECT_EQ(Names(Find(folder + "*.*")), QStringList({".", "..", "a"})) << folder.toStdString();
+    EXPECT_EQ(Names(Find(folder + "a*")), QStringList({"a"}));
+    // Asked by name, "a." is a, as Windows has it.
+    EXPECT_EQ(Names(Find(folder + "a.")), QStringList({"a"}));
+  }
+}

@@ -158,3 +158,19 @@ TEST(WildMatch, OneBackTrackPointAgreesWithAFullSearchOnEveryShortCase) {
         << mask.toStdString() << " / " << name.toStdString();
   }
 }
+
+TEST(WildMatch, ADotBeforeFinalQuestionMarksAlsoTakesNamesWithoutExtension) {
+  for (const char* mask : {"*.?", "*.??", "*.???"}) {
+    EXPECT_TRUE(M(mask, "README")) << mask;
+    EXPECT_TRUE(M(mask, "folder")) << mask;
+    if (std::string(mask) != "*.???") EXPECT_FALSE(M(mask, "x.abcd")) << mask;  // X~1.ABC takes "*.???"
+  }
+  EXPECT_FALSE(M("*.?", "x.ab"));
+  EXPECT_TRUE(M("a.?", "a"));
+  EXPECT_TRUE(M("a.?", "A.b"));
+  EXPECT_FALSE(M("a.?", "ab"));
+  EXPECT_FALSE(M("a.?", "b"));
+  // A literal extension still asks for it.
+  EXPECT_FALSE(M("*.txt", "README"));
+  EXPECT_FALSE(M("*.?x", "README"));
+}

@@ -527,3 +527,20 @@ TEST_F(MoreDialog, EachLocaleWritesTheUpperDateAndReadsTheDatesItWrites) {
     Requests.clear();
   }
 }
+
+TEST_F(MoreDialog, DateBetweenTakesItsOwnDefaultUpperDateInEveryLocale) {
+  TFormMore* f = Form.get();
+  QStringList refused;
+  for (const QLocale& locale : InstalledLocales()) {
+    DateFormat::UseLocale(locale);
+    f->FResetOnShow = true;
+    f->hide();
+    Open();  // the reset writes today as the upper date
+    f->CheckBoxTimeBetween->setChecked(true);
+    f->MaskEditDown->setText(f->MaskEditUp->text());
+    f->ButtonApply->click();
+    if (!f->FApplied) refused << locale.bcp47Name() + u' ' + f->MaskEditUp->text();
+  }
+  EXPECT_TRUE(refused.isEmpty()) << refused.join(u'\n').toStdString();
+  EXPECT_TRUE(Requests.empty());
+}

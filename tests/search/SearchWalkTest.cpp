@@ -220,3 +220,22 @@ TEST_F(SearchWalk, LinksBackUpTheTreeAreEnteredOnceAndEachShareIsWalkedWhole) {
   Search("g.txt");
   EXPECT_EQ(S->Rows(), QStringList({"PC2|\\pub\\loop\\inner\\|g|txt|2|-a--", "PC2|\\pub2\\loop\\inner\\|g|txt|2|-a--"}));
 }
+
+TEST_F(SearchWalk, NamesEndingInADotOrABlankAreNeverRows) {
+  // Their rows would name README (the path rules cut the dot and the blank),
+  // and the folder "old." would be walked as old.
+  TSimNet& n = S->Net;
+  for (const char* name : {"README.", "README ", "Report.TXT."}) {
+    QFile f(n.LocalPath("\\\\PC1\\docs\\") + QString::fromUtf8(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  n.AddFile("\\\\PC1\\docs\\old.\\in.txt", 3, At(2011, 1, 1));
+  QTreeWidgetItem* pc1 = S->AddComputer("PC1", true);
+  S->AddShare(pc1, "docs", true);
+  Search("*");
+  const QStringList rows = S->Rows();
+  EXPECT_EQ(rows.size(), 9) << rows.join(u'\n').toStdString();
+  EXPECT_EQ(rows.filter("README").size(), 1);
+  EXPECT_EQ(rows.filter("Report").size(), 1);
+  EXPECT_TRUE(rows.filter("in.txt").isEmpty());
+}

@@ -6,14 +6,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTreeWidgetItem>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "SmbnetEnv.h"
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "platform/DateFormat.h"
+#include "platform/FindFile.h"
 #include "platform/ListView.h"
 #include "search/Editgroups.h"
 #include "search/Search_state.h"
@@ -179,6 +185,26 @@ TEST_F(SmbnetSearch, NamesThatWouldActAsPathsAreNeverRows) {
                  caption.contains("escape") || caption.contains("up."))
         << row.toStdString();
   }
+}
+
+TEST_F(SmbnetSearch, ADateBeyondWhatNanosecondsCarryIsHeldAtTheEndNotWrapped) {
+  // Windows file times reach the year 30828; 64 bits of nanoseconds end in 2262.
+  const QString dir = Smbnet::Local("SRV1", "pub/late");
+  ASSERT_TRUE(QDir().mkpath(dir));
+  {
+    QFile f(dir + "/future.bin");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x");
+  }
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(10413792000), 0}};  // 2300-01-01
+  ASSERT_EQ(utimensat(AT_FDCWD, QFile::encodeName(dir + "/future.bin").constData(), times, 0), 0);
+  TSearchRec sr;
+  const int e = FileSystem::FindFirst("\\\\SRV1\\pub\\late\\future.bin", faAnyFile, sr);
+  const int year = e == 0 ? sr.LastWriteTime().date().year() : 0;
+  if (e == 0) FileSystem::FindClose(sr);
+  QDir(dir).removeRecursively();
+  ASSERT_EQ(e, 0);
+  EXPECT_EQ(year, 2262);
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
 #pragma once
 // The short date and long time formats the system gives under five locales
-// (as the platform layer converts them), and a guard that puts one locale's
-// formats in force for a test and the system's back afterwards.
+// (as the platform layer converts them), every locale this machine has, and
+// a guard that puts one locale's formats in force for a test and the
+// system's back afterwards.
+#include <QLocale>
+#include <QProcess>
+#include <QSet>
 #include <QString>
 #include <vector>
 
@@ -37,3 +41,21 @@ class LocaleFormatsInForce {
   LocaleFormatsInForce(const LocaleFormatsInForce&) = delete;
   LocaleFormatsInForce& operator=(const LocaleFormatsInForce&) = delete;
 };
+
+// Every locale installed on this machine ("locale -a"), one of each kind
+// as the toolkit tells them apart.
+inline std::vector<QLocale> InstalledLocales() {
+  QProcess list;
+  list.start(QStringLiteral("locale"), {QStringLiteral("-a")});
+  list.waitForFinished(30000);
+  std::vector<QLocale> out;
+  QSet<QString> seen;
+  for (const QString& name : QString::fromLocal8Bit(list.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+    const QLocale locale(name.trimmed());
+    if (!seen.contains(locale.bcp47Name())) {
+      seen.insert(locale.bcp47Name());
+      out.push_back(locale);
+    }
+  }
+  return out;
+}

@@ -474,4 +474,18 @@ TEST_F(CopyWorker, EachRealFolderIsCopiedOnceHoweverManyLinksLeadToIt) {
   ASSERT_TRUE(WaitForEnd(form));
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
   EXPECT_EQ(CountFiles(Destination + "chain"), files);
+TEST_F(CopyWorker, NamesEndingInADotOrABlankAreNeverCopiedAsAnotherFile) {
+  // "a." and "a " would open the source a and land on the copy of a.
+  Net->AddFile(Docs + "tree\\a", QByteArray("A"), Stamp(1, 9, 0, 0));
+  Net->AddFile(Docs + "tree\\a.", QByteArray("dot"), Stamp(2, 9, 0, 0));
+  Net->AddFile(Docs + "tree\\a ", QByteArray("blank"), Stamp(3, 9, 0, 0));
+  Net->AddFile(Docs + "tree\\lone.", QByteArray("no lone"), Stamp(4, 9, 0, 0));
+  QDir().mkpath(WinPath::ToLocal(Destination + "tree"));  // there already: each file is looked for
+  auto form = StartCopy({"tree\\"}, {Docs}, Destination, FolderSize(Docs + "tree\\"));
+  ASSERT_TRUE(WaitForEnd(form));
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  EXPECT_EQ(ExistsAsked, 0);
+  EXPECT_EQ(ReadLocal(Destination + "tree\\a"), QByteArray("A"));
+  EXPECT_EQ(LocalModified(Destination + "tree\\a"), Stamp(1, 9, 0, 0));
+  EXPECT_EQ(QDir(WinPath::ToLocal(Destination + "tree")).entryList(QDir::Files), QStringList({"a"}));
 }

@@ -331,4 +331,20 @@ TEST_F(TaskWorker, EachRealFolderIsMirroredOnceHoweverManyLinksLeadToIt) {
   ASSERT_TRUE(WaitForAll());
   EXPECT_EQ(Image("c"), tiOk);
   EXPECT_EQ(CountFiles(Destination + "chain"), files);
+TEST_F(TaskWorker, NamesEndingInADotOrABlankAreNeitherCopiedNorDeleted) {
+  // Joined to a path, "keep.txt." names keep.txt: removing it as a name the
+  // source lacks would remove the mirror of keep.txt.
+  Net->AddFile(Docs + "m\\keep.txt", QByteArray("k"), Stamp(1));
+  Net->AddFile(Docs + "m\\keep.txt ", QByteArray("blank"), Stamp(2));
+  Net->AddFile(Docs + "m\\lone.", QByteArray("no lone"), Stamp(3));
+  const QString mirror = Destination + "m\\";
+  WriteLocal(mirror + "keep.txt.", "mine");
+  Start(AddTask("dots", Docs + "m\\", Destination, true));
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(Image("dots"), tiOk);
+  EXPECT_EQ(ReadLocal(mirror + "keep.txt"), QByteArray("k"));
+  EXPECT_EQ(QDir(WinPath::ToLocal(mirror)).entryList(QDir::Files, QDir::Name), QStringList({"keep.txt", "keep.txt."}));
+  QFile mine(WinPath::ToLocal(mirror) + "/keep.txt.");
+  ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+  EXPECT_EQ(mine.readAll(), QByteArray("mine"));
 }
