@@ -29,12 +29,14 @@ QByteArray Read(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-// The helper's save as the user nobody: 0 replaced, 1 refused.
-int ReplaceAsNobody(const QString& path, const QByteArray& content) {
+// The helper's save as the user nobody: 0 replaced, 1 refused. The helper
+// runs from a copy in `folder`, which nobody reaches wherever the build lies.
+int ReplaceAsNobody(const QString& folder, const QString& path, const QByteArray& content) {
+  const QString helper = folder + QStringLiteral("/replace_helper");
+  if (!QFile::exists(helper) && !QFile::copy(QStringLiteral(REPLACE_HELPER), helper)) return -1;
   QProcess p;
   p.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=%1").arg(Nobody), QStringLiteral("--regid=%1").arg(NoGroup),
-                                      QStringLiteral("--clear-groups"), QStringLiteral("--"),
-                                      QStringLiteral(REPLACE_HELPER), path});
+                                      QStringLiteral("--clear-groups"), QStringLiteral("--"), helper, path});
   if (!p.waitForStarted()) return -1;
   p.write(content);
   p.closeWriteChannel();
@@ -93,18 +95,18 @@ class FileReplaceInPlaceTest : public ::testing::Test {
 TEST_F(FileReplaceInPlaceTest, AFullDiskRefusesTheSaveAndLeavesTheOldContentWhole) {
   Fill();
   const QByteArray larger = Lines(3000);
-  EXPECT_EQ(ReplaceAsNobody(Path, larger), 1);
+  EXPECT_EQ(ReplaceAsNobody(Base.path(), Path, larger), 1);
   EXPECT_TRUE(Read(Path) == Old) << "the old content was cut to " << Read(Path).size() << " bytes";
   ExpectOwnerAndMode();
 
   // What fits in the file's own space is still saved on the full disk.
   const QByteArray smaller = Lines(1500);
-  EXPECT_EQ(ReplaceAsNobody(Path, smaller), 0);
+  EXPECT_EQ(ReplaceAsNobody(Base.path(), Path, smaller), 0);
   EXPECT_TRUE(Read(Path) == smaller);
 
   // With room again the larger content is saved, in place.
   ASSERT_TRUE(QFile::remove(Mount + QStringLiteral("/fill")));
-  EXPECT_EQ(ReplaceAsNobody(Path, larger), 0);
+  EXPECT_EQ(ReplaceAsNobody(Base.path(), Path, larger), 0);
   EXPECT_TRUE(Read(Path) == larger);
   ExpectOwnerAndMode();
   EXPECT_EQ(QDir(Mount).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("settings.ini")});
@@ -116,7 +118,7 @@ TEST_F(FileReplaceInPlaceTest, ASaveByRootLeavesTheUsersFileTheUsers) {
   EXPECT_EQ(Read(Path), "[A]\nk=2\n");
   ExpectOwnerAndMode();
   // And the user may save it again.
-  EXPECT_EQ(ReplaceAsNobody(Path, "[A]\nk=3\n"), 0);
+  EXPECT_EQ(ReplaceAsNobody(Base.path(), Path, "[A]\nk=3\n"), 0);
   EXPECT_EQ(Read(Path), "[A]\nk=3\n");
 }
 
