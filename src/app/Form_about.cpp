@@ -56,7 +56,7 @@ TFormAbout::TFormAbout(QWidget* Owner) : QDialog(Owner) {
     button->setFixedSize(48, 48);
   }
 
-  StaticText = NewStaticText(this, "StaticText", 16, QStringLiteral("Trawlix 1.0"));
+  StaticText = NewStaticText(this, "StaticText", 16, QStringLiteral("Trawlix " TRAWLIX_VERSION));
   StaticText1 = NewStaticText(this, "StaticText1", 40, QStringLiteral("\u00A9 2024 Trawlix Software"));
   StaticText2 = NewStaticText(this, "StaticText2", 64, QStringLiteral("All rights reserved."));
 

@@ -56,6 +56,16 @@ class TFd {
 
 bool FolderRefuses(int err) { return err == EACCES || err == EPERM || err == EROFS; }
 
+// The new file gets the old one's owner and mode. The owner first: a change
+// of owner clears the set-id bits. Keeping the owner is possible for root
+// only (a save run as root in a user's folder must leave the user's file
+// the user's); others keep at least the group where they may.
+bool KeepOwnerAndMode(int fd, const struct stat* old) {
+  if (!old) return true;
+  if (::fchown(fd, old->st_uid, old->st_gid) != 0) (void)::fchown(fd, uid_t(-1), old->st_gid);
+  return ::fchmod(fd, old->st_mode & 07777) == 0;
+}
+
 // The content under the temporary name, complete; false when that cannot be.
 bool WriteNamedTemp(const QByteArray& tmp, const QByteArray& content, const struct stat* old, int& err) {
   ::unlink(tmp.constData());
@@ -64,7 +74,7 @@ bool WriteNamedTemp(const QByteArray& tmp, const QByteArray& content, const stru
     err = errno;
     return false;
   }
-  const bool ok = WriteAll(fd.Get(), content) && (!old || ::fchmod(fd.Get(), old->st_mode & 07777) == 0);
+  const bool ok = WriteAll(fd.Get(), content) && KeepOwnerAndMode(fd.Get(), old);
   if (!fd.Close() || !ok) {
     err = errno;
     ::unlink(tmp.constData());
@@ -83,7 +93,7 @@ bool WriteUnnamedTemp(const QByteArray& folder, const QByteArray& tmp, const QBy
     err = errno;
     return false;
   }
-  if (!WriteAll(fd.Get(), content) || (old && ::fchmod(fd.Get(), old->st_mode & 07777) != 0)) {
+  if (!WriteAll(fd.Get(), content) || !KeepOwnerAndMode(fd.Get(), old)) {
     err = errno;
     return false;
   }
@@ -96,10 +106,31 @@ bool WriteUnnamedTemp(const QByteArray& folder, const QByteArray& tmp, const QBy
   return true;
 }
 
+// Blocks for the whole new content, reserved before a byte of the old one
+// is overwritten, so that a full disk refuses the write while the old
+// content is still whole. Reserved beyond the end without growing the file
+// where the file system can; else the file grows (by zeros after the old
+// content) and the caller truncates it to the new size afterwards.
+bool Reserve(int fd, off_t size) {
+  if (size == 0) return true;
+  if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0) return true;
+  if (errno != EOPNOTSUPP && errno != ENOSYS) return false;
+  return ::posix_fallocate(fd, 0, size) == 0;
+}
+
+// Written over the old content, never truncated first: the file keeps its
+// owner, mode and links. False (the old content whole) when the space for
+// the new content cannot be reserved.
 bool WriteInPlace(const QByteArray& target, const QByteArray& content) {
-  TFd fd(::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-  if (fd.Get() < 0) return false;
-  const bool ok = WriteAll(fd.Get(), content);
+  TFd fd(::open(target.constData(), O_WRONLY | O_CLOEXEC));
+  struct stat before {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &before) != 0) return false;
+  if (!Reserve(fd.Get(), off_t(content.size()))) {
+    (void)::ftruncate(fd.Get(), before.st_size);  // a failed reservation may have grown the file
+    return false;
+  }
+  const bool ok = WriteAll(fd.Get(), content) && ::ftruncate(fd.Get(), off_t(content.size())) == 0 &&
+                  ::fdatasync(fd.Get()) == 0;
   return fd.Close() && ok;
 }
 

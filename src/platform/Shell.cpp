@@ -1,10 +1,14 @@
 #include "platform/Shell.h"
 
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QMutex>
-#include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 
 #include "platform/FsPath.h"
 #include "platform/LocalDrive.h"
@@ -37,14 +41,11 @@ QUrl ParentUrl(const QUrl& url) {
   return url.adjusted(QUrl::StripTrailingSlash).adjusted(QUrl::RemoveFilename);
 }
 
-// The desktop's way: the default application for Open; for Show the file
-// manager's ShowItems call (ShowItemCommand). Started detached, so nothing
-// here waits.
+// The desktop's way: the default application for Open, the file manager
+// for Show. Nothing here waits for the program it reaches.
 bool DesktopLaunch(const TShellRequest& request) {
   if (request.kind == TShellRequest::Open) return QDesktopServices::openUrl(request.url);
-  const QStringList command = ShowItemCommand(request.url);
-  if (QProcess::startDetached(command.first(), command.mid(1))) return true;
-  return QDesktopServices::openUrl(ParentUrl(request.url));
+  return ShowItem(QDBusConnection::sessionBus(), request.url);
 }
 
 bool Launch(const TShellRequest& request) {
@@ -113,17 +114,24 @@ QUrl UncUrl(const QString& item) {
 
 }  // namespace
 
-QStringList ShowItemCommand(const QUrl& url) {
-  static const QString script = QStringLiteral(
-      "dbus-send --session --print-reply --dest=org.freedesktop.FileManager1 --type=method_call "
-      "/org/freedesktop/FileManager1 org.freedesktop.FileManager1.ShowItems "
-      "\"array:string:$1\" string: >/dev/null 2>&1 || xdg-open \"$2\" >/dev/null 2>&1");
-  // dbus-send splits an array argument at its commas: a comma of the item
-  // goes percent-encoded, as any reader of the address decodes it.
-  QString item = url.toString(QUrl::FullyEncoded);
-  item.replace(u',', QLatin1String("%2C"));
-  const QString parent = ParentUrl(url).toString(QUrl::FullyEncoded);
-  return {QStringLiteral("/bin/sh"), QStringLiteral("-c"), script, QStringLiteral("sh"), item, parent};
+bool ShowItem(const QDBusConnection& bus, const QUrl& url) {
+  const QUrl parent = ParentUrl(url);
+  if (!bus.isConnected()) return QDesktopServices::openUrl(parent);
+  // The file manager's interface (freedesktop.org's file manager D-Bus
+  // interface): the items as URIs, and a startup notification id, none here.
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+  call << QStringList{url.toString(QUrl::FullyEncoded)} << QString();
+  // The answer is awaited by the main thread's event loop, whichever thread asks.
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
+  if (QCoreApplication* app = QCoreApplication::instance(); app && watcher->thread() != app->thread())
+    watcher->moveToThread(app->thread());
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [parent](QDBusPendingCallWatcher* w) {
+    if (w->isError()) QDesktopServices::openUrl(parent);
+    w->deleteLater();
+  });
+  return true;
 }
 
 void SetLauncher(Launcher launcher) {

@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <functional>
 
+class QDBusConnection;
 class QWidget;
 
 namespace Shell {
@@ -67,10 +68,10 @@ TExplorerCommand ParseExplorerCommand(const QString& commandLine);
 // web or mail address.
 QUrl ItemUrl(const QString& item);
 
-// The command (program, then arguments) that shows `url` selected in the
-// desktop's file manager: its ShowItems call over the session bus, else
-// the item's folder opened. The item reaches the file manager as one item
-// whatever it holds.
-QStringList ShowItemCommand(const QUrl& url);
+// Shows `url` selected in the desktop's file manager by its ShowItems call
+// on `bus` (the session bus for the desktop); where no file manager answers
+// there, opens the item's folder instead. Returns at once, true when the
+// request went out: the answer comes to the program's main thread later.
+bool ShowItem(const QDBusConnection& bus, const QUrl& url);
 
 }  // namespace Shell

@@ -39,10 +39,16 @@ grep -q "<id>$id</id>" "$metainfo" || fail "metainfo id differs from the entry's
 grep -q '<binary>trawlix</binary>' "$metainfo" || fail "metainfo does not provide the command"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 grep -q "<release version=\"$version\"" "$metainfo" || fail "no release $version in metainfo"
+# The manual page and the changelog carry the same version.
+gzip -dc "$share/man/man1/trawlix.1.gz" | grep -q "^\.TH TRAWLIX 1 .* \"Trawlix $version\"" ||
+  fail "the manual page is not of version $version"
+gzip -dc "$share/doc/trawlix/changelog.gz" | head -n 1 | grep -q "^trawlix ($version) " ||
+  fail "the changelog's latest entry is not version $version"
 
 # Every size the icon theme looks in holds the icon at that size.
 icon=$(key Icon)
 [ "$icon" = "$id" ] || fail "the icon is not named after the entry"
+grep -q '<svg' "$share/icons/hicolor/scalable/apps/$icon.svg" || fail "no scalable icon"
 for size in 16 22 24 32 48 64 128 256; do
   png=$share/icons/hicolor/${size}x${size}/apps/$icon.png
   [ -f "$png" ] || fail "no ${size}x${size} icon"

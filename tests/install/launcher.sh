@@ -7,7 +7,7 @@ set -eu
 
 prefix=$tmp/prefix
 install_into "$prefix"
-shipped=$prefix/share/trawlix
+shipped=$prefix/share/trawlix-shipped
 
 # First start: the data home does not exist yet.
 export XDG_DATA_HOME="$tmp/data"
@@ -47,7 +47,9 @@ printf '[Language]\nLanguage=Deutsch (mine)\n' >"$folder/lng/German.lng"
 cp "$folder/lng/German.lng" "$tmp/mine.lng"
 printf '[Language]\nLanguage=Other\n' >"$folder/lng/Other.lng"
 ln -s "$shipped/lng/Dropped.lng" "$folder/lng/Dropped.lng"
-ln -s "$tmp/elsewhere/Away.lng" "$folder/lng/Away.lng"
+ln -s "$prefix/share/trawlix/lng/Former.lng" "$folder/lng/Former.lng"
+# The user's own dangling link, into a folder that looks like a shipped one.
+ln -s "$tmp/elsewhere/trawlix/lng/Away.lng" "$folder/lng/Away.lng"
 rm "$folder/tasks.ini"
 
 # Second start.
@@ -57,6 +59,7 @@ cmp -s "$tmp/changed.ini" "$folder/settings.ini" || fail "the changed settings.i
 cmp -s "$tmp/mine.lng" "$folder/lng/German.lng" || fail "the user's own language file was replaced"
 [ -f "$folder/lng/Other.lng" ] || fail "the user's added language file is gone"
 [ ! -L "$folder/lng/Dropped.lng" ] || fail "a link to a dropped shipped file stays"
+[ ! -L "$folder/lng/Former.lng" ] || fail "a link into the former shipped folder stays"
 [ -L "$folder/lng/Away.lng" ] || fail "the user's own link was removed"
 
 # A file shipped later is linked on the next start without touching the rest.

@@ -434,14 +434,4 @@ TEST_F(IniTest, AReplacementKeepsPermissionsAndLinksAndLeavesNothingBeside) {
   EXPECT_FALSE(QFileInfo::exists(LocalPath("none")));
 }
 
-TEST_F(IniTest, AFolderThatTakesNoNewFileHasItsFileWrittenInPlace) {
-  if (::geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop this user";
-  Put("[A]\nk=1\n");
-  ASSERT_TRUE(QFile::setPermissions(Dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-  TIniFile ini(DrivePath());
-  ini.WriteString("A", "k", "2");
-  QFile::setPermissions(Dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  EXPECT_EQ(Get(), "[A]\nk=2\n");
-}
-
 }  // namespace

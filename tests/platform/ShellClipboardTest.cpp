@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -237,38 +236,4 @@ TEST(ShellRealNetwork, ItemsAndClipboardNameSmbAddressesWithEveryCharacterKept) 
   ASSERT_EQ(urls.size(), 2);
   EXPECT_EQ(urls[0].toString(QUrl::FullyEncoded), "smb://srv1/pub/a%20b.txt");
   EXPECT_EQ(urls[1].toString(), "smb://srv2/data/dir");
-}
-
-TEST(ShellShowItem, AnItemWithACommaReachesTheFileManagerAsOneItem) {
-  // The file manager's call, made by the real command with a stand-in
-  // dbus-send that writes down the arguments it was given.
-  QTemporaryDir dir;
-  const QString log = dir.filePath("args");
-  QFile fake(dir.filePath("dbus-send"));
-  ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
-  fake.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"" + QFile::encodeName(log) + "\"; done\n");
-  fake.close();
-  fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-  const QUrl item = QUrl::fromLocalFile("/tmp/Smith, John/a,b c.txt");
-  const QStringList command = Shell::ShowItemCommand(item);
-  QProcess run;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("PATH", dir.path() + ":" + env.value("PATH"));
-  run.setProcessEnvironment(env);
-  run.start(command.first(), command.mid(1));
-  ASSERT_TRUE(run.waitForFinished(30000));
-
-  QFile f(log);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  const QStringList args = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-  QString array;
-  for (const QString& a : args)
-    if (a.startsWith("array:string:")) array = a.mid(13);
-  ASSERT_FALSE(array.isEmpty()) << args.join(" | ").toStdString();
-  // dbus-send would split at a comma: there is none, and the one item reads
-  // back as the whole path.
-  EXPECT_FALSE(array.contains(','));
-  EXPECT_EQ(QUrl::fromEncoded(array.toUtf8()).toLocalFile(), "/tmp/Smith, John/a,b c.txt");
-  EXPECT_TRUE(args.contains("org.freedesktop.FileManager1.ShowItems"));
 }
