@@ -82,7 +82,8 @@ void TFormWait::FormShow(QObject*) {
     const QRect main = FormMain->frameGeometry();
     move(main.x() + (main.width() - clientWidth) / 2, main.y() + (main.height() - kClientHeight) / 2);
   }
-  repaint();
+  // Painted when the window is exposed: a synchronous paint here would only
+  // hold up the event loop as the window opens.
   TimerCaption->start();
   TimerProcess->start();
 }
@@ -92,8 +93,8 @@ void TFormWait::TimerProcessTimer(QObject*) {
     ProgressBar->setValue(1);
   else
     ProgressBar->setValue(ProgressBar->value() + 1);
-  ProgressBar->repaint();
-  repaint();
+  // setValue schedules the bar's paint; painting at once (the bar, then the
+  // whole window) every 50 ms held the event loop for nothing.
 }
 
 void TFormWait::TimerCaptionTimer(QObject*) {
@@ -103,7 +104,6 @@ void TFormWait::TimerCaptionTimer(QObject*) {
   LabelWait->adjustSize();
   SetMessagePanel(QLatin1Char(' ') + text + QLatin1Char(' ') + dots);
   ++FTicks;
-  LabelWait->repaint();
 }
 
 void TFormWait::FormKeyPress(QObject*, QChar& Key) {

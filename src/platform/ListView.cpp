@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "platform/ListViewModel.h"
+#include "platform/Memory.h"
 
 namespace {
 
@@ -26,6 +27,9 @@ constexpr int kImmediatePushLimit = 128;
 // Appended rows reach the views at most this often while rows keep coming;
 // a single row after a pause reaches them at the next turn of the event loop.
 constexpr int kFlushIntervalMs = 100;
+
+// Clearing a list of at least this many rows hands the freed memory back.
+constexpr int kReleaseAfterRows = 5000;
 
 constexpr int kSmallIcon = 16;
 constexpr int kLargeIcon = 32;
@@ -287,10 +291,15 @@ void TListView::DeleteItem(int index) {
 
 void TListView::Clear() {
   const bool hadSelection = FModel->SelCount() > 0;
+  const bool large = FModel->Count() >= kReleaseAfterRows;
   FPushing = true;
   FModel->RemoveAll();
   FPushing = false;
   if (hadSelection) NotifySelectionChanged();
+  // The rows' memory was freed but the C library keeps it; a large list's
+  // worth goes back to the system. Queued, so that the views have dropped
+  // what they held of the rows first.
+  if (large) QTimer::singleShot(0, this, [] { Memory::ReleaseFreed(); });
 }
 
 void TListView::SetCaption(int index, const QString& caption) {

@@ -1,9 +1,31 @@
 #include "search/Result_row.h"
 
+#include <QHash>
+#include <array>
+
 #include "platform/DateFormat.h"
 #include "platform/DosTime.h"
 #include "platform/FileAttr.h"
 #include "platform/SystemIcons.h"
+
+namespace {
+
+// Tens of thousands of rows hold a few dozen distinct types: each row shares
+// the one text of its type rather than holding a copy. Per thread, as rows
+// are made on the workers; bounded, so a share of odd names cannot grow it
+// without end.
+QString SharedType(const QString& type) {
+  constexpr qsizetype kMaxTypes = 512;
+  thread_local QHash<QString, QString> types;
+  if (type.isEmpty()) return QString();
+  auto it = types.constFind(type);
+  if (it != types.constEnd()) return *it;
+  if (types.size() >= kMaxTypes) return type;
+  types.insert(type, type);
+  return type;
+}
+
+}  // namespace
 
 void SplitResultName(const QString& name, bool isDirectory, QString& caption, QString& type) {
   if (isDirectory) {
@@ -18,7 +40,7 @@ void SplitResultName(const QString& name, bool isDirectory, QString& caption, QS
     return;
   }
   caption = name.left(dot);
-  type = name.mid(dot + 1).toLower();
+  type = SharedType(name.mid(dot + 1).toLower());
 }
 
 namespace {
@@ -53,12 +75,22 @@ QString ResultDateText(quint32 dos) {
 }
 
 QString ResultAttributeText(int attributes) {
-  QString text;
-  text += (attributes & FILE_ATTRIBUTE_READONLY) ? u'r' : u'-';
-  text += (attributes & FILE_ATTRIBUTE_ARCHIVE) ? u'a' : u'-';
-  text += (attributes & FILE_ATTRIBUTE_HIDDEN) ? u'h' : u'-';
-  text += (attributes & FILE_ATTRIBUTE_SYSTEM) ? u's' : u'-';
-  return text;
+  // Sixteen texts in all, made once and shared by every row.
+  static const std::array<QString, 16> texts = [] {
+    std::array<QString, 16> all;
+    for (int bits = 0; bits < 16; ++bits) {
+      QString& text = all[size_t(bits)];
+      text += (bits & 1) ? u'r' : u'-';
+      text += (bits & 2) ? u'a' : u'-';
+      text += (bits & 4) ? u'h' : u'-';
+      text += (bits & 8) ? u's' : u'-';
+      text.squeeze();
+    }
+    return all;
+  }();
+  const int bits = ((attributes & FILE_ATTRIBUTE_READONLY) ? 1 : 0) | ((attributes & FILE_ATTRIBUTE_ARCHIVE) ? 2 : 0) |
+                   ((attributes & FILE_ATTRIBUTE_HIDDEN) ? 4 : 0) | ((attributes & FILE_ATTRIBUTE_SYSTEM) ? 8 : 0);
+  return texts[size_t(bits)];
 }
 
 void SplitSearchPath(const QString& searchPath, QString& computer, QString& path) {
