@@ -253,10 +253,17 @@ void TFormEditTask::ButtonOkClick(QObject*) {
   //       midway never leaves the task erased and not yet written back.
   try {
     TIniBatch batch(ini);
+    // The record of a partly copied file stays while the task still copies
+    // the same source to the same place, so its next run resumes it.
+    TPartialRecord partial;
+    if (!FIsNew && ini.ReadString(FOldName, QStringLiteral("Source"), QString()) == EditSource->text() &&
+        ini.ReadString(FOldName, QStringLiteral("Destination"), QString()) == destination)
+      partial = ReadPartialRecord(ini, FOldName);
     if (!FIsNew) ini.EraseSection(FOldName);
     ini.WriteString(name, QStringLiteral("Source"), EditSource->text());
     ini.WriteString(name, QStringLiteral("Destination"), destination);
     ini.WriteInteger(name, QStringLiteral("Mode"), RadioButtonSync->isChecked() ? 1 : 0);
+    if (partial.IsSet()) WritePartialRecord(ini, name, partial);
     batch.Commit();
   } catch (const EIniFileException& e) {
     Modal::MessageBox(QString::fromLocal8Bit(e.what()), TextErrorsError);

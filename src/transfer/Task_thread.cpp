@@ -79,6 +79,7 @@ bool TTaskThread::RunsTask(const QString& Name) {
 
 void TTaskThread::Execute() {
   if (!FDestination.isEmpty()) FDestination = WinPath::IncludeTrailingBackslash(FDestination);
+  Synchronize([this] { LoadPartial(); });
   if (!EnsureDirectory(FDestination)) {
     FFailed = true;
   } else if (FSource.endsWith(QLatin1Char('\\'))) {
@@ -155,6 +156,11 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
   const bool haveStamp = FileGetTime(in.Get(), sourceNs);
   const qint64 sourceDos = FileGetDate(in.Get());
 
+  const bool stamped = haveStamp && sourceDos >= 0;
+  // This file is the one an earlier run stopped copying, and the source is
+  // still the version it was copying: what is there is its beginning.
+  const bool recorded = stamped && FPartial == TPartialRecord{destination, sourceDos};
+
   std::int64_t fileDone = 0;
   TFileGuard out;
   if (FileExists(destination)) {
@@ -164,8 +170,8 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
       return;
     }
     const std::int64_t present = std::max<std::int64_t>(FileGetSize(out.Get()), 0);
-    const bool sameStamp = haveStamp && sourceDos >= 0 && FileGetDate(out.Get()) == sourceDos;
-    if (!sameStamp) {
+    const bool sameStamp = stamped && FileGetDate(out.Get()) == sourceDos;
+    if (!sameStamp && !(recorded && present <= size)) {
       // A changed file is copied again from its first byte.
       out.Reset(FileCreate(destination));
       if (!out.IsOpen()) {
@@ -181,7 +187,11 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
       fileDone = present;
       FDoneSize += present;
     } else {
-      // Complete: counted, not copied.
+      // Complete: counted, not copied. A recorded copy whose run stopped
+      // after its last byte gets the date it was about to get.
+      if (!sameStamp) FileSetTime(out.Get(), sourceNs);
+      out.Close();
+      if (FPartial.Destination == destination) SetPartial(TPartialRecord());
       FDoneSize += present;
       FFilePercent = 100;
       const int before = FTotalPercent;
@@ -196,6 +206,15 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
       return;
     }
   }
+
+  // A copy of more than one block is recorded before its first byte lands
+  // (the destination holds nothing else by now), so that however the run
+  // ends, a kill included, the next one resumes it. A record naming this
+  // file for another source version goes.
+  if (size > BlockCopy::BlockSize && stamped)
+    SetPartial(TPartialRecord{destination, sourceDos});
+  else if (FPartial.Destination == destination)
+    SetPartial(TPartialRecord());
 
   if (fileDone > 0) FFilePercent = Progress::Percent(double(fileDone), double(size));
   FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
@@ -214,11 +233,12 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
   // Only a whole copy carries the source's stamp (the one it had when the
   // copy began: a source changed meanwhile then differs from its copy).
   // A copy that failed or stopped keeps its own date, so the next run never
-  // takes it for complete; it copies it again.
+  // takes it for complete; its record lets that run resume it instead.
   const bool whole = BlockCopy::IsWholeCopy(end, out.Get(), size);
   if (whole && haveStamp) FileSetTime(out.Get(), sourceNs);
   in.Close();
   out.Close();
+  if (whole && FPartial.Destination == destination) SetPartial(TPartialRecord());
   if (end == TEnd::Stopped) return;  // a cancel is not an error
   if (end != TEnd::Complete) {
     FFailed = true;
@@ -333,6 +353,12 @@ bool TTaskThread::DeleteTree(const QString& Path) {
   return true;
 }
 
+void TTaskThread::SetPartial(const TPartialRecord& Record) {
+  if (Record == FPartial) return;
+  FPartialWanted = Record;
+  Synchronize([this] { StorePartial(); });
+}
+
 void TTaskThread::UpdateWindow(bool Force) {
   if (FPacer.Due(Force || FJustResumed, FLastSecond))
     Synchronize([this] {
@@ -405,5 +431,18 @@ void TTaskThread::FinishTask() {
   } else {
     FSucceeded = true;
     FFormCopy->NotifyTransferEnd(FFormCopy, 0);
+  }
+}
+
+void TTaskThread::LoadPartial() { FPartial = ReadPartialRecord(FTasksIni, FTaskName); }
+
+void TTaskThread::StorePartial() {
+  // Only the task's own section, never one made anew after it was deleted.
+  if (!FTasksIni.SectionExists(FTaskName)) return;
+  try {
+    WritePartialRecord(FTasksIni, FTaskName, FPartialWanted);
+    FPartial = FPartialWanted;
+  } catch (const EIniFileException&) {
+    // Unrecorded, the file is copied again from its start next time.
   }
 }

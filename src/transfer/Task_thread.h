@@ -13,6 +13,7 @@
 #include "platform/Ini.h"
 #include "platform/Thread.h"
 #include "transfer/Block_copy.h"
+#include "transfer/Tasks.h"
 
 class TFormCopy;
 
@@ -74,6 +75,9 @@ class TTaskThread : public TThread {
   // Removes a folder of the copy with everything in it; returns false when
   // it stopped for a termination request.
   bool DeleteTree(const QString& Path);
+  // Makes the task's partial-copy record say `Record` (one synchronised
+  // write of the tasks file, none when it says so already).
+  void SetPartial(const TPartialRecord& Record);
   // Counts bytes written and recomputes the percents.
   void CountWritten(int Written, std::int64_t FileDone, std::int64_t FileSize);
   // Refreshes the window now (Force, or a percent changed) or when due;
@@ -85,7 +89,13 @@ class TTaskThread : public TThread {
   void ShowTaskProgress();
   void ShowStatusText();
   void FinishTask();
+  void LoadPartial();
+  void StorePartial();
 
+  // The task's partial-copy record as the tasks file holds it, and the one
+  // StorePartial is to write.
+  TPartialRecord FPartial;
+  TPartialRecord FPartialWanted;
   QString FStatusText;
   BlockCopy::TRefreshPacer FPacer;
   TFolderTrail FTrail;  // the source folders this run has mirrored

@@ -30,6 +30,8 @@ const QString KeySource = QStringLiteral("Source");
 const QString KeyDestination = QStringLiteral("Destination");
 const QString KeyMode = QStringLiteral("Mode");
 const QString KeyProgress = QStringLiteral("Progress");
+const QString KeyPartial = QStringLiteral("Partial");
+const QString KeyPartialStamp = QStringLiteral("PartialStamp");
 
 }  // namespace
 
@@ -50,6 +52,29 @@ int CompletePercent(const QString& Complete) {
   bool ok = false;
   const int value = digits.toInt(&ok);
   return ok && value > 0 ? value : 0;
+}
+
+TPartialRecord ReadPartialRecord(const TIniFile& Ini, const QString& Task) {
+  TPartialRecord record;
+  bool ok = false;
+  const qint64 stamp = Ini.ReadString(Task, KeyPartialStamp, QString()).toLongLong(&ok);
+  record.Destination = Ini.ReadString(Task, KeyPartial, QString());
+  record.Stamp = ok && stamp >= 0 ? stamp : -1;
+  if (!record.IsSet()) record = TPartialRecord();
+  return record;
+}
+
+void WritePartialRecord(TIniFile& Ini, const QString& Task, const TPartialRecord& Record) {
+  TIniBatch batch(Ini);
+  if (Record.IsSet()) {
+    Ini.WriteString(Task, KeyPartial, Record.Destination);
+    // As text: a packed stamp can pass the range of an INI integer.
+    Ini.WriteString(Task, KeyPartialStamp, QString::number(Record.Stamp));
+  } else {
+    Ini.DeleteKey(Task, KeyPartial);
+    Ini.DeleteKey(Task, KeyPartialStamp);
+  }
+  batch.Commit();
 }
 
 QStringList FolderLevels(const QString& Path) {
@@ -142,6 +167,9 @@ void SaveTasks() {
   // One replacement of the file: an interrupted exit leaves the old tasks or
   // the new ones, never a file with only some of them.
   TIniBatch batch(ini);
+  // The rows do not hold a task's partial-copy record: it stays with its task.
+  QList<TPartialRecord> partials;
+  for (int i = 0; i < list->Count(); ++i) partials << ReadPartialRecord(ini, list->Item(i).Caption);
   for (const QString& section : ini.ReadSections()) ini.EraseSection(section);
   for (int i = 0; i < list->Count(); ++i) {
     const TListItem& item = list->Item(i);
@@ -149,6 +177,7 @@ void SaveTasks() {
     ini.WriteString(item.Caption, KeyDestination, item.SubItems.value(tcDestination));
     ini.WriteInteger(item.Caption, KeyMode, item.SubItems.value(tcMode) == TextTasksSynchronize ? 1 : 0);
     ini.WriteInteger(item.Caption, KeyProgress, CompletePercent(item.SubItems.value(tcComplete)));
+    if (partials.at(i).IsSet()) WritePartialRecord(ini, item.Caption, partials.at(i));
   }
   batch.Commit();
 }

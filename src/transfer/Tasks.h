@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class TIniFile;
+
 // The image of a task row.
 enum TTaskIcon { tiDeactive = 0, tiActive = 1, tiOk = 2, tiError = 3 };
 
@@ -41,6 +43,24 @@ bool TaskBusy(int Row);
 
 // The percent of a Complete text ("40%" gives 40); 0 for anything else.
 int CompletePercent(const QString& Complete);
+
+// The file a task's run was copying when it stopped (keys Partial and
+// PartialStamp of the task's section): its destination path and the
+// source's packed date-and-time stamp when that copy began. A partial copy
+// keeps its own date, so this record is what lets the next run resume it:
+// only while the source still carries that stamp. Set while a copy larger
+// than one block is under way, cleared once that file is whole.
+struct TPartialRecord {
+  QString Destination;  // empty: no record
+  qint64 Stamp = -1;
+
+  bool IsSet() const { return !Destination.isEmpty() && Stamp >= 0; }
+  bool operator==(const TPartialRecord&) const = default;
+};
+TPartialRecord ReadPartialRecord(const TIniFile& Ini, const QString& Task);
+// Writes the record into the task's section, or erases its keys for an
+// unset one, in one replacement of the file. Throws EIniFileException.
+void WritePartialRecord(TIniFile& Ini, const QString& Task, const TPartialRecord& Record);
 
 // The folders a destination path consists of, for creating it level by
 // level: the drive ("C:") first, then each folder below it, shallowest

@@ -272,10 +272,19 @@ TEST_F(TaskEditor, AnEditReplacesTheTasksFileOnceAndKeepsTheOtherTasks) {
   // gone from the file.
   Ok("first", "\\\\PC1\\docs\\a.txt", Destination);
   Ok("second", "\\\\PC1\\docs\\b.txt", Destination);
+  {
+    TIniFile ini(TasksFileName());
+    WritePartialRecord(ini, "first", TPartialRecord{Destination + "a.txt", 12345});
+  }
   FileEvents events(QFileInfo(TasksPath()).absolutePath());
   Ok("renamed", "\\\\PC1\\docs\\a.txt", Destination, false, false, "first");
   EXPECT_EQ(events.Count(QFileInfo(TasksPath()).fileName()), 1);
   EXPECT_EQ(Key("renamed", "Source"), "\\\\PC1\\docs\\a.txt");
   EXPECT_EQ(Key("second", "Source"), "\\\\PC1\\docs\\b.txt");
   EXPECT_EQ(Key("first", "Source"), "<none>");
+  // The same source into the same place: a partly copied file is still
+  // resumed. Another source: its record goes.
+  EXPECT_EQ(ReadPartialRecord(TIniFile(TasksFileName()), "renamed"), (TPartialRecord{Destination + "a.txt", 12345}));
+  Ok("renamed", "\\\\PC1\\docs\\c.txt", Destination, false, false, "renamed");
+  EXPECT_FALSE(ReadPartialRecord(TIniFile(TasksFileName()), "renamed").IsSet());
 }

@@ -249,22 +249,90 @@ TEST_F(TaskWorker, PauseContinueAndCancelThenTheNextRunResumes) {
   ASSERT_TRUE(WaitForAll());
 
   // The partial copy keeps its own date (it never passes for a complete
-  // one), and its percent is in the tasks file as on the row.
+  // one); the tasks file records it, and holds the percent the row shows.
   const qint64 partial = LocalSize(Destination + "big.bin");
   EXPECT_GT(partial, 0);
   EXPECT_LT(partial, size);
   EXPECT_NE(LocalModified(Destination + "big.bin"), Stamp(7));
+  EXPECT_EQ(Key("big", "Partial"), Destination + "big.bin");
   const int percent = CompletePercent(Complete("big"));
   EXPECT_GT(percent, 0);
   EXPECT_EQ(Key("big", "Progress"), QString::number(percent));
   EXPECT_EQ(TaskRow("big"), row);
 
-  // The next run completes the file.
+  // The next run resumes the file: a mark in its head stays.
+  {
+    QFile f(WinPath::ToLocal(Destination + "big.bin"));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.write("M", 1);
+  }
   Start(TaskRow("big"));
   ASSERT_TRUE(WaitForAll(60000));
   EXPECT_EQ(TaskRow("big"), -1);
-  EXPECT_EQ(LocalSize(Destination + "big.bin"), size);
-  EXPECT_EQ(ReadLocal(Destination + "big.bin"), QByteArray(size, 0));  // large files are zeros
+  QByteArray expected(size, 0);  // large files are zeros
+  expected[0] = 'M';
+  EXPECT_EQ(ReadLocal(Destination + "big.bin"), expected);
+  EXPECT_EQ(LocalModified(Destination + "big.bin"), Stamp(7));
+}
+
+TEST_F(TaskWorker, AStoppedCopyResumesOnTheNextRunsUnlessItsSourceChanged) {
+  const QByteArray content = Bytes(1000000, 3);
+  Net->AddFile(Docs + "r\\big.bin", content, Stamp(8));
+  auto fault = std::make_shared<TReadFault>();
+  fault->Name = "big.bin";
+  fault->HangAt = 300000;
+  NetBackend::Use(std::make_shared<TFaultyNetwork>(Net->Root(), fault));
+  const QString copy = Destination + "r\\big.bin";
+  const int row = AddTask("s", Docs + "r\\", Destination, true);
+
+  // Cancelled mid-file: the beginning stays, undated, and recorded, also
+  // across the exit's rewrite of the tasks file.
+  auto form = Start(row);
+  ASSERT_TRUE(WaitUntil([&] { return fault->Hanging(); }));
+  form->ButtonCancel->click();
+  fault->Release();
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(LocalSize(copy), 300000);
+  EXPECT_NE(LocalModified(copy), Stamp(8));
+  SaveTasks();
+  EXPECT_EQ(Key("s", "Partial"), copy);
+
+  // A read failure on the next run: it went on from there (a copy from
+  // byte 0 would have cut the file), and still resumes.
+  fault->HangAt = 1000;
+  fault->Released = false;
+  Start(TaskRow("s"));
+  ASSERT_TRUE(WaitUntil([&] { return fault->Hanging(); }));
+  EXPECT_EQ(LocalSize(copy), 300000);
+  fault->Release();
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(Image("s"), tiError);
+
+  fault->HangAt = -1;
+  Start(TaskRow("s"));
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(Image("s"), tiOk);
+  EXPECT_EQ(ReadLocal(copy), content);
+  EXPECT_EQ(LocalModified(copy), Stamp(8));
+  EXPECT_EQ(Key("s", "Partial"), "<none>");
+  EXPECT_EQ(Key("s", "PartialStamp"), "<none>");
+
+  // A source changed after a stopped copy is copied from its first byte.
+  fault->HangAt = 500000;
+  fault->Released = false;
+  Net->SetModified(Docs + "r\\big.bin", Stamp(9));
+  Start(TaskRow("s"));
+  ASSERT_TRUE(WaitUntil([&] { return fault->Hanging(); }));
+  fault->Release();
+  ASSERT_TRUE(WaitForAll());
+  ASSERT_EQ(LocalSize(copy), 500000);
+  const QByteArray changed = Bytes(1000000, 4);
+  Net->AddFile(Docs + "r\\big.bin", changed, Stamp(10));
+  fault->HangAt = -1;
+  Start(TaskRow("s"));
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(ReadLocal(copy), changed);
+  EXPECT_EQ(LocalModified(copy), Stamp(10));
 }
 
 TEST_F(TaskWorker, ATaskFollowsItsRowWhenAnotherTaskLeavesTheList) {
@@ -318,6 +386,7 @@ TEST_F(TaskWorker, ASourceEndingBeforeItsSizeFailsTheRunAndKeepsItsOwnDate) {
 
   // Nothing at all: an empty file, not dated either.
   fault->EndAt = 0;
+  QFile::remove(WinPath::ToLocal(mirror + "blob.bin"));
   Start(TaskRow("s"));
   ASSERT_TRUE(WaitForAll());
   EXPECT_EQ(Image("s"), tiError);
