@@ -1,10 +1,15 @@
 // The real SMB back end in a process of its own, for tests that run it
 // where the test program itself cannot be (a namespace without network,
-// a home folder with its own Samba client settings):
-//   smb_backend_helper scan           prints "groups N", then each server
-//   smb_backend_helper list UNC-PATH  prints "error N", then each entry
+// a home folder with its own Samba client settings, a library that has
+// not met the servers yet). Runs its commands in turn:
+//   scan           prints "groups N", each server, and "info N" for a
+//                  server that does not exist
+//   list UNC-PATH  prints "error N", then each entry
+//   info SERVER    prints "info N" (the server information read)
+//   auth FILE      makes FILE the authentication file from now on
 // and "alive" at the end.
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 #include "platform/FsPath.h"
@@ -30,6 +35,12 @@ int Scan(TSmbNetwork& net) {
   return 0;
 }
 
+int Info(TSmbNetwork& net, const QString& server) {
+  NetApi::SERVER_INFO_101 info;
+  std::printf("info %d\n", net.ServerInfo(server, info));
+  return 0;
+}
+
 int List(TSmbNetwork& net, const QString& path) {
   TFsPath p;
   if (FsPath::Parse(path, p) != 0) return 2;
@@ -46,9 +57,16 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments();
   TSmbNetwork net;
-  int rc = 2;
-  if (args.size() == 2 && args[1] == QLatin1String("scan")) rc = Scan(net);
-  else if (args.size() == 3 && args[1] == QLatin1String("list")) rc = List(net, args[2]);
+  int rc = 0;
+  for (int i = 1; i < args.size() && rc == 0; ++i) {
+    const bool more = i + 1 < args.size();
+    if (args[i] == QLatin1String("scan")) rc = Scan(net);
+    else if (args[i] == QLatin1String("list") && more) rc = List(net, args[++i]);
+    else if (args[i] == QLatin1String("info") && more) rc = Info(net, args[++i]);
+    else if (args[i] == QLatin1String("auth") && more) qputenv("TRAWLIX_SMB_AUTH", QFile::encodeName(args[++i]));
+    else rc = 2;
+    std::fflush(stdout);
+  }
   std::printf("alive\n");
   std::fflush(stdout);
   return rc;
