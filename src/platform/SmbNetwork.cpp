@@ -148,9 +148,10 @@ class TLibraryFile : public TSmbFileSource {
 struct TSmbNetwork::TShared {
   QMutex Mutex;
   QHash<QString, int> Credential;  // upper-case name -> credential that worked
-  // upper-case name -> the credential the server last took for a file or
-  // share call (libsmbclient tells refusal from other failures; libnetapi
-  // does not, so its calls use only a credential proven this way)
+  // upper-case name -> the credential the server took for its share list,
+  // on the IPC$ share libnetapi uses too (libsmbclient tells a refusal from
+  // other failures; libnetapi does not, so its calls use only a credential
+  // proven this way)
   QHash<QString, TSmbCredential> Accepted;
   // What servers said their workgroup or NetBIOS domain is, kept from scan
   // to scan (it seldom changes, and asking costs a round trip): by
@@ -311,18 +312,13 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   // The first credential is the user's ticket, if any: it needs the
   // server's name; the others go by address.
   const QString ticketHost = KerberosHost(server);
-  TSmbCredential accepted;
   const int e = SmbCredentials::TryInOrder(
       id, SmbCredentials::System(), TSmbLogons::Process(), remembered,
-      [&](const TSmbCredential& c) {
-        accepted = c;
-        return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c);
-      },
+      [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
-  if (e == NO_ERROR) {
+  if (e == NO_ERROR && remembered != before) {
     QMutexLocker lock(&FShared->Mutex);
-    if (remembered != before) FShared->Credential.insert(key, remembered);
-    FShared->Accepted.insert(key, accepted);
+    FShared->Credential.insert(key, remembered);
   }
   return e;
 }
@@ -353,6 +349,8 @@ int TSmbNetwork::WithLogon(const QString& server, const std::function<int(const 
       return SmbErrors::FromErrno(r, TLevel::Server);
     });
     if (e) return e;
+    QMutexLocker lock(&FShared->Mutex);
+    FShared->Accepted.insert(key, c);
   }
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString ticketHost = c.User.isEmpty() ? KerberosHost(server) : QString();
