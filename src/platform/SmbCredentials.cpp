@@ -36,21 +36,75 @@ bool ParseAuthFile(const QByteArray& text, TSmbCredential& out) {
   return true;
 }
 
+}  // namespace SmbCredentials
+
+QList<TSmbCredential> TSmbKeyringAnswers::Get(const QString& server) {
+  const QString key = server.toLower();
+  {
+    QMutexLocker lock(&FMutex);
+    if (auto it = FAnswers.constFind(key); it != FAnswers.constEnd()) return *it;
+  }
+  TAnswer answer = FLookup(server);
+  QMutexLocker lock(&FMutex);
+  // Entries found after the keyring was seen locked come from a keyring
+  // the user has just unlocked: they may be offered anew.
+  if (answer.Locked) FSawLocked = true;
+  else if (FSawLocked && !answer.Found.isEmpty()) {
+    FSawLocked = false;
+    ++FUnlocks;
+  }
+  for (TSmbCredential& c : answer.Found) c.KeyringUnlock = FUnlocks;
+  FAnswers.insert(key, answer.Found);
+  return answer.Found;
+}
+
+void TSmbKeyringAnswers::NewScan() {
+  QMutexLocker lock(&FMutex);
+  FAnswers.clear();
+}
+
+TSmbLogons& TSmbLogons::Process() {
+  static TSmbLogons* logons = new TSmbLogons;  // lives as long as the process
+  return *logons;
+}
+
+QString TSmbLogons::Key(const QString& server, const TSmbCredential& c) {
+  return QStringList{server.toUpper(), c.User.toLower(), c.Domain.toLower(), c.Password,
+                     QString::number(c.KeyringUnlock)}
+      .join(QChar(0));
+}
+
+TSmbLogons::TTurn TSmbLogons::Begin(const QString& server, const TSmbCredential& c, const std::function<bool()>& stop) {
+  const QString key = Key(server, c);
+  QMutexLocker lock(&FMutex);
+  for (;;) {
+    if (FRefused.contains(key)) return TTurn::Refused;
+    if (!FOffering.contains(key)) break;
+    if (stop && stop()) return TTurn::Stopped;
+    FChanged.wait(&FMutex, 50);
+  }
+  FOffering.insert(key);
+  return TTurn::Offer;
+}
+
+void TSmbLogons::End(const QString& server, const TSmbCredential& c, int result) {
+  const QString key = Key(server, c);
+  QMutexLocker lock(&FMutex);
+  FOffering.remove(key);
+  if (result == NO_ERROR) FAccepted.insert(key);
+  // A server that once took the password and now refuses a share refused
+  // the share, not the logon: the password stays good for its other shares.
+  else if (SmbErrors::IsAccessDenied(result) && !FAccepted.contains(key)) FRefused.insert(key);
+  FChanged.wakeAll();
+}
+
+namespace SmbCredentials {
+
 namespace {
 
 class TSystemSources : public TSmbCredentialSources {
  public:
-  QList<TSmbCredential> Keyring(const QString& server) override {
-    {
-      QMutexLocker lock(&FMutex);
-      auto it = FKeyring.constFind(server.toLower());
-      if (it != FKeyring.constEnd()) return *it;
-    }
-    const QList<TSmbCredential> found = SmbKeyring::Lookup(server);
-    QMutexLocker lock(&FMutex);
-    FKeyring.insert(server.toLower(), found);
-    return found;
-  }
+  QList<TSmbCredential> Keyring(const QString& server) override { return FKeyring.Get(server); }
   bool AuthFile(TSmbCredential& out) override {
     // Read at each use: the user may fix the file between two scans.
     const QString path = qEnvironmentVariable("TRAWLIX_SMB_AUTH");
@@ -59,10 +113,13 @@ class TSystemSources : public TSmbCredentialSources {
     if (!f.open(QIODevice::ReadOnly)) return false;
     return ParseAuthFile(f.read(64 * 1024), out);
   }
+  void NewScan() override { FKeyring.NewScan(); }
 
  private:
-  QMutex FMutex;
-  QHash<QString, QList<TSmbCredential>> FKeyring;
+  TSmbKeyringAnswers FKeyring{[](const QString& server) {
+    const SmbKeyring::TAnswer a = SmbKeyring::Lookup(server);
+    return TSmbKeyringAnswers::TAnswer{a.Found, a.Locked};
+  }};
 };
 
 }  // namespace
@@ -72,7 +129,19 @@ TSmbCredentialSources& System() {
   return *sources;
 }
 
-int TryInOrder(const QString& server, TSmbCredentialSources& sources, int& remembered,
+bool DomainFits(const TSmbCredential& c, const TSmbServerId& server) {
+  if (c.Domain.isEmpty() || server.Groups.isEmpty()) return true;
+  const QString domain = c.Domain.toLower();
+  const QString domainLabel = domain.section(u'.', 0, 0);
+  for (const QString& g : server.Groups) {
+    const QString group = g.toLower();
+    if (group.isEmpty()) continue;
+    if (group == domain || group.section(u'.', 0, 0) == domain || group == domainLabel) return true;
+  }
+  return false;
+}
+
+int TryInOrder(const TSmbServerId& server, TSmbCredentialSources& sources, TSmbLogons& logons, int& remembered,
                const std::function<int(const TSmbCredential&)>& attempt, const std::function<bool()>& stop) {
   QList<TSmbCredential> tried;
   QList<TSmbCredential> order{TSmbCredential()};
@@ -82,7 +151,7 @@ int TryInOrder(const QString& server, TSmbCredentialSources& sources, int& remem
   auto ensure = [&](int index) {
     if (index >= order.size() && !keyringAsked) {
       keyringAsked = true;
-      order += sources.Keyring(server);
+      order += sources.Keyring(server.Name);
     }
     if (index >= order.size() && !fileAsked) {
       fileAsked = true;
@@ -93,11 +162,21 @@ int TryInOrder(const QString& server, TSmbCredentialSources& sources, int& remem
   };
   int result = ERROR_ACCESS_DENIED;
   auto run = [&](int index) {
-    if (tried.contains(order[index])) return false;
-    tried.append(order[index]);
-    result = attempt(order[index]);
-    if (SmbErrors::IsAccessDenied(result)) return false;
-    if (result == NO_ERROR) remembered = index;
+    const TSmbCredential& c = order[index];
+    if (tried.contains(c)) return false;
+    tried.append(c);
+    // A ticket or guest costs the user's account nothing; a password does.
+    const bool password = !c.User.isEmpty();
+    if (password) {
+      if (!DomainFits(c, server)) return false;
+      const TSmbLogons::TTurn turn = logons.Begin(server.Name, c, stop);
+      if (turn != TSmbLogons::TTurn::Offer) return false;
+    }
+    const int r = attempt(c);
+    if (password) logons.End(server.Name, c, r);
+    result = r;
+    if (SmbErrors::IsAccessDenied(r)) return false;
+    if (r == NO_ERROR) remembered = index;
     return true;
   };
   if (remembered > 0 && ensure(remembered) && run(remembered)) return result;

@@ -24,7 +24,7 @@ QString Attribute(GHashTable* attrs, const char* name) {
   return v ? QString::fromUtf8(v) : QString();
 }
 
-void Search(SecretService* service, const QByteArray& host, QList<TSmbCredential>& out) {
+void Search(SecretService* service, const QByteArray& host, TAnswer& out) {
   GError* error = nullptr;
   GHashTable* attrs = g_hash_table_new(g_str_hash, g_str_equal);
   g_hash_table_insert(attrs, const_cast<char*>("protocol"), const_cast<char*>("smb"));
@@ -37,7 +37,10 @@ void Search(SecretService* service, const QByteArray& host, QList<TSmbCredential
   g_hash_table_unref(attrs);
   for (GList* l = items; l; l = l->next) {
     auto* item = static_cast<SecretItem*>(l->data);
-    if (secret_item_get_locked(item)) continue;
+    if (secret_item_get_locked(item)) {
+      out.Locked = true;
+      continue;
+    }
     SecretValue* value = secret_item_get_secret(item);
     if (!value) continue;
     GHashTable* a = secret_item_get_attributes(item);
@@ -47,15 +50,15 @@ void Search(SecretService* service, const QByteArray& host, QList<TSmbCredential
     c.Password = QString::fromUtf8(secret_value_get_text(value));
     g_hash_table_unref(a);
     secret_value_unref(value);
-    if (!c.User.isEmpty()) out.append(c);
+    if (!c.User.isEmpty()) out.Found.append(c);
   }
   g_list_free_full(items, g_object_unref);
 }
 
 }  // namespace
 
-QList<TSmbCredential> Lookup(const QString& server) {
-  QList<TSmbCredential> out;
+TAnswer Lookup(const QString& server) {
+  TAnswer out;
   if (server.isEmpty() || !HaveSessionBus()) return out;
   GError* error = nullptr;
   SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &error);

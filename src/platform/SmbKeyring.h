@@ -10,6 +10,11 @@
 
 namespace SmbKeyring {
 
-QList<TSmbCredential> Lookup(const QString& server);
+struct TAnswer {
+  QList<TSmbCredential> Found;
+  bool Locked = false;  // entries for the server exist but the keyring is locked
+};
+
+TAnswer Lookup(const QString& server);
 
 }  // namespace SmbKeyring

@@ -1,6 +1,7 @@
 #include "platform/SmbLibrary.h"
 
 #include <QHash>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <chrono>
@@ -22,6 +23,8 @@
 #include <sys/statvfs.h>
 #include <sys/types.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <unistd.h>
 
 #include <libsmbclient.h>
@@ -74,9 +77,43 @@ void Authenticate(SMBCCTX*, const char*, const char*, char* wg, int wglen, char*
   Copy(c.Password, pw, pwlen);
 }
 
+// True when an interface is up that Samba's interface probe counts (one
+// with an address that is loopback, broadcast or point-to-point). Without
+// one the libraries' set-up ends the process (Samba's load_interfaces
+// calls exit), so they are not set up then: the network is simply empty.
+bool InterfaceUp() {
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) return false;
+  bool up = false;
+  for (const ifaddrs* i = list; i && !up; i = i->ifa_next) {
+    if (!i->ifa_addr || !i->ifa_netmask || !(i->ifa_flags & IFF_UP)) continue;
+    if (i->ifa_addr->sa_family != AF_INET && i->ifa_addr->sa_family != AF_INET6) continue;
+    up = (i->ifa_flags & (IFF_BROADCAST | IFF_LOOPBACK)) || ((i->ifa_flags & IFF_POINTOPOINT) && i->ifa_dstaddr);
+  }
+  freeifaddrs(list);
+  return up;
+}
+
+// Passwords go out as NTLMv2 (or Kerberos) only, whatever the Samba
+// configuration of the machine or the user says: never LM, NTLMv1 or plain
+// text. Loaded over the configuration the libraries read (without
+// resetting it), into the one configuration both share.
+void RequireNtlmV2() {
+  QTemporaryFile file;
+  if (!file.open()) return;
+  file.write("[global]\n"
+             "client ntlmv2 auth = yes\n"
+             "client lanman auth = no\n"
+             "client plaintext auth = no\n"
+             "client use spnego = yes\n");
+  file.flush();
+  smbc_setConfiguration(S().Ctx, QFile::encodeName(file.fileName()).constData());
+}
+
 bool Init() {
   TState& s = S();
   if (s.Tried) return s.Ctx != nullptr;
+  if (!InterfaceUp()) return false;  // asked again at the next call
   s.Tried = true;
   // libnetapi first: it loads the Samba configuration the context then
   // shares. A password is always set, or it would prompt on the terminal.
@@ -97,13 +134,18 @@ bool Init() {
   smbc_setOptionUseKerberos(ctx, 1);
   smbc_setOptionFallbackAfterKerberos(ctx, 1);
   smbc_setOptionUseCCache(ctx, 1);
+  // A refused password is a refusal: the library would otherwise go on as
+  // guest and repeat the refused logon at each new connection. Guest is
+  // tried on its own, first.
+  smbc_setOptionNoAutoAnonymousLogin(ctx, 1);
   smbc_setTimeout(ctx, 5000);
   if (!smbc_init_context(ctx)) {
     smbc_free_context(ctx, 0);
     return false;
   }
-  if (const char* wg = smbc_getWorkgroup(ctx); wg && *wg) s.DefaultWorkgroup = wg;
   s.Ctx = ctx;
+  RequireNtlmV2();
+  if (const char* wg = smbc_getWorkgroup(ctx); wg && *wg) s.DefaultWorkgroup = wg;
   return true;
 }
 

@@ -131,6 +131,11 @@ bool HaveTickets() {
 struct TSmbNetwork::TShared {
   QMutex Mutex;
   QHash<QString, int> Credential;  // upper-case name -> credential that worked
+  // upper-case name -> the credential the server took for its share list,
+  // on the IPC$ share libnetapi uses too (libsmbclient tells a refusal from
+  // other failures; libnetapi does not, so its calls use only a credential
+  // proven this way)
+  QHash<QString, TSmbCredential> Accepted;
   // What servers said their workgroup or NetBIOS domain is, kept from scan
   // to scan (it seldom changes, and asking costs a round trip): by
   // "NAME|address" and by DNS domain.
@@ -156,6 +161,17 @@ struct TSmbNetwork::TShared {
 
 namespace {
 QString GroupKey(const QString& name, const QString& address) { return name.toUpper() + u'|' + address; }
+
+// By upper-case name, the workgroups and domains servers are known by
+// (an empty one for a server that announced none).
+QHash<QString, QStringList> AnnouncedGroups(const QList<TFoundServer>& servers) {
+  QHash<QString, QStringList> out;
+  for (const TFoundServer& s : servers) {
+    QStringList& groups = out[s.Name.toUpper()];
+    if (!groups.contains(s.Group, Qt::CaseInsensitive)) groups.append(s.Group);
+  }
+  return out;
+}
 }  // namespace
 
 // Meets a server discovery has just named, beside the scan and while
@@ -174,7 +190,8 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
     QMutexLocker lock(&shared->Mutex);
     shared->Listings.insert(GroupKey(key, address), listing);
   }
-  std::thread([shared, scan, key, address, wantGroup, domainKey, listing] {
+  const TSmbServerId id{key, {server.Group}};
+  std::thread([shared, scan, key, id, address, wantGroup, domainKey, listing] {
     const auto stale = [&] { return shared->Scan.load() != scan; };
     const auto listed = [&](int error, const QList<TSmbShare>& shares) {
       QMutexLocker lock(&shared->Mutex);
@@ -196,10 +213,12 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
     const int before = remembered;
     QList<TSmbShare> shares;
     int raw = 0;
+    TSmbCredential accepted;
     const int e = SmbCredentials::TryInOrder(
-        key, SmbCredentials::System(), remembered,
+        id, SmbCredentials::System(), TSmbLogons::Process(), remembered,
         [&](const TSmbCredential& c) {
           if (stale()) return int(ERROR_BAD_NETPATH);
+          accepted = c;
           raw = TSmbLibrary::Get().Shares(SmbUrl::Build(address), c, shares);
           return SmbErrors::FromErrno(raw, TLevel::Server);
         },
@@ -209,20 +228,15 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
     {
       QMutexLocker lock(&shared->Mutex);
       if (remembered != before) shared->Credential.insert(key, remembered);
+      shared->Accepted.insert(key, accepted);
       if (!wantGroup || shared->GroupOf.contains(GroupKey(key, address)) ||
           (!domainKey.isEmpty() && shared->DomainName.contains(domainKey)))
         return;
     }
+    // Once, with the credential the server just took: libnetapi cannot
+    // tell a refusal from other failures.
     QString group;
-    const int g = SmbCredentials::TryInOrder(
-        key, SmbCredentials::System(), remembered,
-        [&](const TSmbCredential& c) {
-          if (stale()) return int(ERROR_BAD_NETPATH);
-          // libnetapi cannot tell refusal from absence
-          return TSmbLibrary::Get().WorkstationGroup(address, c, group) == 0 ? int(NO_ERROR) : int(ERROR_ACCESS_DENIED);
-        },
-        stale);
-    if (g != NO_ERROR || stale()) return;
+    if (stale() || TSmbLibrary::Get().WorkstationGroup(address, accepted, group) != 0 || stale()) return;
     if (!WinPath::IsPlainEntryName(group)) return;
     QMutexLocker lock(&shared->Mutex);
     shared->GroupOf.insert(GroupKey(key, address), group.toUpper());
@@ -303,6 +317,11 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
   int remembered = 0;
+  TSmbServerId id{key, {}};
+  {
+    QMutexLocker lock(&FMutex);
+    id.Groups = FGroups.value(key);
+  }
   {
     QMutexLocker lock(&FShared->Mutex);
     remembered = FShared->Credential.value(key, 0);
@@ -312,7 +331,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   // server's name; the others go by address.
   const QString ticketHost = KerberosHost(server);
   const int e = SmbCredentials::TryInOrder(
-      key, SmbCredentials::System(), remembered,
+      id, SmbCredentials::System(), TSmbLogons::Process(), remembered,
       [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
   if (e == NO_ERROR && remembered != before) {
@@ -320,6 +339,40 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
     FShared->Credential.insert(key, remembered);
   }
   return e;
+}
+
+int TSmbNetwork::WithLogon(const QString& server, const std::function<int(const QString& host, const TSmbCredential&)>& call) {
+  const QString key = Bare(server).toUpper();
+  TSmbCredential c;
+  bool known = false;
+  {
+    QMutexLocker lock(&FShared->Mutex);
+    if (auto it = FShared->Accepted.constFind(key); it != FShared->Accepted.constEnd()) {
+      c = *it;
+      known = true;
+    }
+  }
+  QString host;
+  if (known) {
+    host = Address(server);
+    if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
+  } else {
+    // Which credential the server takes, learnt from its share list (its
+    // session is the same IPC$ connection libnetapi then asks on).
+    QList<TSmbShare> shares;
+    const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& attempt) {
+      const int r = TSmbLibrary::Get().Shares(SmbUrl::Build(h), attempt, shares);
+      if (r == TSmbLibrary::Abandoned) return Abandoned();
+      c = attempt;
+      return SmbErrors::FromErrno(r, TLevel::Server);
+    });
+    if (e) return e;
+    QMutexLocker lock(&FShared->Mutex);
+    FShared->Accepted.insert(key, c);
+  }
+  if (TSmbLibrary::Stopped()) return Abandoned();
+  const QString ticketHost = c.User.isEmpty() ? KerberosHost(server) : QString();
+  return call(ticketHost.isEmpty() ? host : ticketHost, c);
 }
 
 // ------------------------------------------------------------ files
@@ -406,6 +459,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     FShared->Resolved.clear();
     FShared->Resolving.clear();
   }
+  SmbCredentials::System().NewScan();
   TSmbLibrary::Get().Prepare();
   // Each server is probed as soon as discovery names its address, side by
   // side and while discovery still listens, and met if it answers (see
@@ -439,6 +493,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     FSeen = seen;
     FDnsDomain = domains;
     FKerberosHost.clear();
+    FGroups = AnnouncedGroups(found);
   }
   // Those found last are probed now; the walk that follows waits at most
   // once for a server that does not answer.
@@ -467,11 +522,10 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       continue;
     }
     QString group;
-    QString host;
-    const int e = WithServer(s.Name, host, [&](const QString& h, const TSmbCredential& c) {
+    const int e = WithLogon(s.Name, [&](const QString& h, const TSmbCredential& c) {
       const int r = TSmbLibrary::Get().WorkstationGroup(h, c, group);
       if (r == TSmbLibrary::Abandoned) return Abandoned();
-      return r == 0 ? NO_ERROR : ERROR_ACCESS_DENIED;  // libnetapi cannot tell refusal from absence
+      return r == 0 ? NO_ERROR : SmbErrors::FromNetApi(unsigned(r));
     });
     if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
       s.Group = group.toUpper();
@@ -488,6 +542,8 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   {
     QMutexLocker lock(&FMutex);
     FServers = found;
+    // What the servers said of themselves counts as announced too.
+    for (auto [name, groups] : AnnouncedGroups(found).asKeyValueRange()) FGroups[name] += groups;
   }
   out = SmbTree::GroupRecords(found);
   return NO_ERROR;
@@ -599,12 +655,11 @@ int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
 // ------------------------------------------------------------ server information
 
 int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
-  QString host;
   SERVER_INFO_101 info;
-  const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
+  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
     const int r = TSmbLibrary::Get().ServerInfo(h, c, info);
     if (r == TSmbLibrary::Abandoned) return Abandoned();
-    return r == 0 ? NO_ERROR : r == 1003 ? ERROR_ACCESS_DENIED : SmbErrors::FromNetApi(unsigned(r));
+    return SmbErrors::FromNetApi(unsigned(r));
   });
   if (e) return e;
   out = info;
@@ -612,12 +667,11 @@ int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
 }
 
 int TSmbNetwork::TimeOfDay(const QString& server, TIME_OF_DAY_INFO& out) {
-  QString host;
   TIME_OF_DAY_INFO tod;
-  const int e = WithServer(server, host, [&](const QString& h, const TSmbCredential& c) {
+  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
     const int r = TSmbLibrary::Get().TimeOfDay(h, c, tod);
     if (r == TSmbLibrary::Abandoned) return Abandoned();
-    return r == 0 ? NO_ERROR : r == 1003 ? ERROR_ACCESS_DENIED : SmbErrors::FromNetApi(unsigned(r));
+    return SmbErrors::FromNetApi(unsigned(r));
   });
   if (e) return e;
   out = tod;

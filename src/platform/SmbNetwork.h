@@ -17,7 +17,8 @@
 //   listens; the walk after discovery finds them made.
 // - A server is reached by the address discovery saw, else by name lookup
 //   (DNS, NAME.local, LLMNR, mDNS).
-// - Credentials are found silently (SmbCredentials.h).
+// - Credentials are found silently (SmbCredentials.h); a password a server
+//   refused is not offered to it again.
 #include <QHash>
 #include <QMutex>
 #include <memory>
@@ -60,6 +61,11 @@ class TSmbNetwork : public TNetBackend {
   // A call to a server with each credential in turn (see SmbCredentials.h),
   // after the probe; `attempt` returns a Windows code.
   int WithServer(const QString& server, QString& host, const std::function<int(const QString& host, const TSmbCredential&)>& attempt);
+  // A libnetapi call to a server, made once with the credential the server
+  // takes (found by a share list when not known yet): libnetapi reports a
+  // refused logon as it reports any failure, so its answer never moves on
+  // to the next credential. `call` returns a Windows code.
+  int WithLogon(const QString& server, const std::function<int(const QString& host, const TSmbCredential&)>& call);
   int Discover(QList<NetApi::NETRESOURCE>& out);
   // Looks up, side by side and for at most the scan's time, the servers
   // discovery named without an address.
@@ -79,6 +85,9 @@ class TSmbNetwork : public TNetBackend {
   QHash<QString, QString> FLookedUp;         // upper-case name -> address found ("" none)
   QHash<QString, QString> FDnsDomain;        // upper-case name -> DNS domain discovery saw
   QHash<QString, QString> FKerberosHost;     // upper-case name -> KerberosHost() ("" none)
+  // upper-case name -> the workgroups and domains the server is known by
+  // (SmbCredentials.h: a password naming a domain goes only where it fits)
+  QHash<QString, QStringList> FGroups;
   // What a scan's meetings with servers (see SmbNetwork.cpp) share with
   // this object and may outlive it by: the credential that worked and the
   // groups servers named.

@@ -3,6 +3,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/SmbCredentials.h"
 #include "platform/WinError.h"
 
@@ -15,6 +18,8 @@ TSmbCredential Cred(const QString& user, const QString& password, const QString&
   c.Domain = domain;
   return c;
 }
+
+const TSmbServerId Srv{"SRV", {}};
 
 class FakeSources : public TSmbCredentialSources {
  public:
@@ -80,13 +85,14 @@ TEST(SmbAuthFile, NamedByTheEnvironment) {
 
 TEST(SmbCredentialOrder, TicketOrGuestThenKeyringThenFile) {
   FakeSources sources;
+  TSmbLogons logons;
   sources.KeyringEntries = {Cred("k1", "p1"), Cred("k2", "p2")};
   sources.HaveFile = true;
   sources.File = Cred("daemon", "Secret123", "TESTGRP");
   QList<TSmbCredential> seen;
   int remembered = 0;
   // Only the file's credentials are let in.
-  int e = SmbCredentials::TryInOrder("SRV", sources, remembered, [&](const TSmbCredential& c) {
+  int e = SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential& c) {
     seen.append(c);
     return c.User == "daemon" ? NO_ERROR : ERROR_ACCESS_DENIED;
   });
@@ -100,7 +106,7 @@ TEST(SmbCredentialOrder, TicketOrGuestThenKeyringThenFile) {
 
   // The next call starts with what worked.
   seen.clear();
-  e = SmbCredentials::TryInOrder("SRV", sources, remembered, [&](const TSmbCredential& c) {
+  e = SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential& c) {
     seen.append(c);
     return c.User == "daemon" ? NO_ERROR : ERROR_ACCESS_DENIED;
   });
@@ -111,11 +117,12 @@ TEST(SmbCredentialOrder, TicketOrGuestThenKeyringThenFile) {
 
 TEST(SmbCredentialOrder, LaterSourcesAreAskedOnlyWhenNeededAndOtherFailuresStop) {
   FakeSources sources;
+  TSmbLogons logons;
   sources.KeyringEntries = {Cred("k1", "p1")};
   int remembered = 0;
   int calls = 0;
   // Guest is let in: neither the keyring nor the file is read.
-  EXPECT_EQ(SmbCredentials::TryInOrder("SRV", sources, remembered, [&](const TSmbCredential&) {
+  EXPECT_EQ(SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential&) {
               ++calls;
               return NO_ERROR;
             }),
@@ -126,7 +133,7 @@ TEST(SmbCredentialOrder, LaterSourcesAreAskedOnlyWhenNeededAndOtherFailuresStop)
 
   // A server that is gone is not asked again with other credentials.
   calls = 0;
-  EXPECT_EQ(SmbCredentials::TryInOrder("SRV", sources, remembered, [&](const TSmbCredential&) {
+  EXPECT_EQ(SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential&) {
               ++calls;
               return ERROR_BAD_NETPATH;
             }),
@@ -138,7 +145,7 @@ TEST(SmbCredentialOrder, LaterSourcesAreAskedOnlyWhenNeededAndOtherFailuresStop)
   sources.HaveFile = true;
   sources.File = Cred("k1", "p1");
   calls = 0;
-  EXPECT_EQ(SmbCredentials::TryInOrder("SRV", sources, remembered, [&](const TSmbCredential&) {
+  EXPECT_EQ(SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential&) {
               ++calls;
               return ERROR_ACCESS_DENIED;
             }),
@@ -148,7 +155,7 @@ TEST(SmbCredentialOrder, LaterSourcesAreAskedOnlyWhenNeededAndOtherFailuresStop)
   // A stop request ends the round before the next credential.
   calls = 0;
   EXPECT_EQ(SmbCredentials::TryInOrder(
-                "SRV", sources, remembered,
+                Srv, sources, logons, remembered,
                 [&](const TSmbCredential&) {
                   ++calls;
                   return ERROR_ACCESS_DENIED;
@@ -160,15 +167,125 @@ TEST(SmbCredentialOrder, LaterSourcesAreAskedOnlyWhenNeededAndOtherFailuresStop)
 
 TEST(SmbCredentialOrder, ARememberedCredentialThatStopsWorkingFallsBackToTheOrder) {
   FakeSources sources;
+  TSmbLogons logons;
   sources.HaveFile = true;
   sources.File = Cred("daemon", "old");
   int remembered = 1;  // the file, from an earlier call
   QList<QString> users;
-  const int e = SmbCredentials::TryInOrder("SRV", sources, remembered, [&](const TSmbCredential& c) {
+  const int e = SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential& c) {
     users.append(c.User);
     return c.User.isEmpty() ? NO_ERROR : ERROR_ACCESS_DENIED;
   });
   EXPECT_EQ(e, NO_ERROR);
   EXPECT_EQ(users, QList<QString>({"daemon", ""}));
   EXPECT_EQ(remembered, 0);
+}
+
+// A wrong password must not lock the user's account: each server gets it
+// once while the program runs, however many scans and reads follow.
+TEST(SmbLogons, ARefusedPasswordIsOfferedToEachServerOnceUntilItsSourceChanges) {
+  FakeSources sources;
+  sources.HaveFile = true;
+  sources.File = Cred("daemon", "wrong", "TESTGRP");
+  TSmbLogons logons;
+  QHash<QString, int> offers;  // "server password" -> times offered
+  auto round = [&](const QString& server, const QString& good = {}) {
+    int remembered = 0;
+    return SmbCredentials::TryInOrder({server, {"TESTGRP"}}, sources, logons, remembered, [&](const TSmbCredential& c) {
+      if (c.User.isEmpty()) return ERROR_ACCESS_DENIED;  // guest refused
+      ++offers[server + ' ' + c.Password];
+      return c.Password == good ? NO_ERROR : ERROR_ACCESS_DENIED;
+    });
+  };
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(round("SRV1"), ERROR_ACCESS_DENIED);  // scans, information reads
+  EXPECT_EQ(round("SRV2"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(offers.value("SRV1 wrong"), 1);
+  EXPECT_EQ(offers.value("SRV2 wrong"), 1);
+
+  // The file fixed: its new password is offered, once taken, then always.
+  sources.File.Password = "right";
+  EXPECT_EQ(round("SRV1", "right"), NO_ERROR);
+  EXPECT_EQ(round("SRV1", "right"), NO_ERROR);
+  EXPECT_EQ(offers.value("SRV1 right"), 2);
+  // A share that refuses a taken password refuses the share, not the logon.
+  EXPECT_EQ(round("SRV1", "none"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(round("SRV1", "right"), NO_ERROR);
+  EXPECT_EQ(offers.value("SRV1 right"), 4);
+}
+
+TEST(SmbLogons, TwoCallersNeverBothOfferTheSamePassword) {
+  FakeSources sources;
+  sources.HaveFile = true;
+  sources.File = Cred("daemon", "wrong");
+  TSmbLogons logons;
+  std::atomic<int> offers{0};
+  auto caller = [&] {
+    int remembered = 0;
+    SmbCredentials::TryInOrder(Srv, sources, logons, remembered, [&](const TSmbCredential& c) {
+      if (c.User.isEmpty()) return ERROR_ACCESS_DENIED;
+      ++offers;
+      // Held until the other caller has had every chance to offer it too.
+      for (int i = 0; i < 20; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      return ERROR_ACCESS_DENIED;
+    });
+  };
+  std::thread a(caller), b(caller);
+  a.join();
+  b.join();
+  EXPECT_EQ(offers.load(), 1);
+}
+
+TEST(SmbLogons, APasswordNamingADomainGoesOnlyToServersOfThatDomain) {
+  const TSmbCredential c = Cred("ann", "x", "CORP");
+  EXPECT_TRUE(SmbCredentials::DomainFits(c, {"S", {"corp"}}));
+  EXPECT_TRUE(SmbCredentials::DomainFits(c, {"S", {"corp.example"}}));  // its DNS domain
+  EXPECT_TRUE(SmbCredentials::DomainFits(Cred("ann", "x", "corp.example"), {"S", {"CORP"}}));
+  EXPECT_TRUE(SmbCredentials::DomainFits(c, {"S", {}}));  // named by the user, not announced
+  EXPECT_TRUE(SmbCredentials::DomainFits(Cred("ann", "x"), {"S", {"HOME"}}));
+  EXPECT_FALSE(SmbCredentials::DomainFits(c, {"S", {"HOME"}}));
+  EXPECT_FALSE(SmbCredentials::DomainFits(c, {"S", {""}}));  // announced without any
+
+  FakeSources sources;
+  sources.HaveFile = true;
+  sources.File = c;
+  TSmbLogons logons;
+  int remembered = 0, offers = 0;
+  EXPECT_EQ(SmbCredentials::TryInOrder({"S", {"HOME"}}, sources, logons, remembered,
+                                       [&](const TSmbCredential& t) {
+                                         offers += !t.User.isEmpty();
+                                         return ERROR_ACCESS_DENIED;
+                                       }),
+            ERROR_ACCESS_DENIED);
+  EXPECT_EQ(offers, 0);
+}
+
+TEST(SmbKeyringAnswers, LockedOrEmptyIsAskedAgainAtTheNextScanAndAnUnlockMayOfferAnew) {
+  int asked = 0;
+  TSmbKeyringAnswers::TAnswer next;
+  next.Found = {Cred("k", "old")};
+  TSmbKeyringAnswers answers([&](const QString&) {
+    ++asked;
+    return next;
+  });
+  TSmbLogons logons;
+  EXPECT_EQ(answers.Get("SRV").size(), 1);
+  const TSmbCredential before = answers.Get("SRV").first();
+  EXPECT_EQ(asked, 1);  // kept within a scan
+  ASSERT_EQ(logons.Begin("SRV", before, {}), TSmbLogons::TTurn::Offer);
+  logons.End("SRV", before, ERROR_ACCESS_DENIED);
+
+  next = {{}, true};  // locked
+  answers.NewScan();
+  EXPECT_TRUE(answers.Get("SRV").isEmpty());
+  next = {};  // none
+  answers.NewScan();
+  EXPECT_TRUE(answers.Get("SRV").isEmpty());
+  EXPECT_EQ(asked, 3);
+
+  // Unlocked again by the user: the same password may be offered once more.
+  next.Found = {Cred("k", "old")};
+  answers.NewScan();
+  const TSmbCredential after = answers.Get("SRV").first();
+  EXPECT_EQ(logons.Begin("SRV", before, {}), TSmbLogons::TTurn::Refused);
+  EXPECT_EQ(logons.Begin("SRV", after, {}), TSmbLogons::TTurn::Offer);
 }

@@ -6,6 +6,10 @@
 // information call), not a slow machine.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <thread>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QTreeWidget>
@@ -268,3 +272,91 @@ TEST_F(SmbnetScan, AServerThatNeverAnswersCostsOnlyItsProbe) {
 }
 
 }  // namespace
+
+// A wrong password in the authentication file costs the user's account one
+// failed logon per server while the program runs, however often shares and
+// information are read; and passwords go out as NTLMv2 even where the
+// user's own Samba settings would allow older answers. Each run is the back
+// end in a process of its own, as a new start of the program is; the
+// server's count of failed logons is read with its own tool.
+namespace {
+
+QString RunBackEnd(const QStringList& args, const QString& home = {}) {
+  QProcess p;
+  if (!home.isEmpty()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    p.setProcessEnvironment(env);
+  }
+  p.start(SMB_BACKEND_HELPER, args);
+  p.waitForFinished(120000);
+  return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+QString WriteFile(const QString& path, const QByteArray& text) {
+  QFile f(path);
+  if (f.open(QIODevice::WriteOnly)) f.write(text);
+  f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+  return path;
+}
+
+struct TPasswordServer {
+  QString Conf = QFileInfo(Smbnet::Value("SRV1_SHARES")).path() + "/etc-samba/smb.conf";
+  QString Pdbedit(const QStringList& args) {
+    QProcess p;
+    p.start("pdbedit", QStringList{"-s", Conf} + args);
+    p.waitForFinished(30000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+  }
+  int FailedLogons() {
+    const QRegularExpressionMatch m = QRegularExpression("Bad password count\\s*:\\s*(\\d+)").match(Pdbedit({"-v", "-u", "daemon"}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+  }
+  void Reset() { Pdbedit({"-z", "-u", "daemon"}); }
+  // The server counts failed logons only under a lockout policy: one far
+  // above what a test makes, taken away again at the end.
+  TPasswordServer() { Pdbedit({"-P", "bad lockout attempt", "-C", "1000"}); }
+  ~TPasswordServer() {
+    Reset();
+    Pdbedit({"-P", "bad lockout attempt", "-C", "0"});
+  }
+};
+
+}  // namespace
+
+TEST(SmbnetLogons, AWrongPasswordCostsOneFailedLogonPerServerAndRunAndAFixedFileWorks) {
+  if (!Smbnet::Present()) GTEST_SKIP() << "not inside scripts/smbnet run";
+  QTemporaryDir dir;
+  const QString wrong = WriteFile(dir.filePath("wrong"), "username = daemon\npassword = Wrong1\ndomain = TESTGRP\n");
+  const QString secret = "\\\\" + Smbnet::Value("SRV1_IP") + "\\secret";
+  TPasswordServer server;
+  // A server reads a new policy in its own time: wait until it counts.
+  for (int i = 0; i < 60; ++i) {
+    server.Reset();
+    RunBackEnd({"auth", wrong, "list", secret});
+    if (server.FailedLogons() > 0) break;
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+  }
+  ASSERT_EQ(server.FailedLogons(), 1) << "the server never counted a failed logon";
+  server.Reset();
+
+  const QString byName = "\\\\SRV1\\secret";
+  const QString out = RunBackEnd({"auth", wrong, "scan", "list", byName, "list", byName, "info", "\\\\SRV1", "scan", "list", byName});
+  EXPECT_EQ(out.count("error 5\n"), 3) << out.toStdString();
+  EXPECT_EQ(server.FailedLogons(), 1);
+
+  // The file fixed while the program runs: its new password is offered.
+  const QString fixed = RunBackEnd({"auth", wrong, "list", secret, "auth", Smbnet::Value("AUTH"), "list", secret});
+  EXPECT_TRUE(fixed.contains("error 5\n") && fixed.contains("error 0\nentry inner\nentry secret.txt\n")) << fixed.toStdString();
+}
+
+TEST(SmbnetLogons, PasswordsGoOutAsNtlmV2WhateverTheUsersSambaSettingsSay) {
+  if (!Smbnet::Present()) GTEST_SKIP() << "not inside scripts/smbnet run";
+  QTemporaryDir home;
+  QDir(home.path()).mkpath(".smb");
+  // The servers take NTLMv2 only (Samba's default): with these settings a
+  // client would answer with NTLMv1 and be refused.
+  WriteFile(home.filePath(".smb/smb.conf"), "[global]\n   client ntlmv2 auth = no\n   client lanman auth = yes\n");
+  const QString out = RunBackEnd({"auth", Smbnet::Value("AUTH"), "list", "\\\\" + Smbnet::Value("SRV1_IP") + "\\secret"}, home.path());
+  EXPECT_TRUE(out.contains("error 0\nentry inner\nentry secret.txt\n")) << out.toStdString();
+}

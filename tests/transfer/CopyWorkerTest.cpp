@@ -474,6 +474,8 @@ TEST_F(CopyWorker, EachRealFolderIsCopiedOnceHoweverManyLinksLeadToIt) {
   ASSERT_TRUE(WaitForEnd(form));
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
   EXPECT_EQ(CountFiles(Destination + "chain"), files);
+}
+
 TEST_F(CopyWorker, NamesEndingInADotOrABlankAreNeverCopiedAsAnotherFile) {
   // "a." and "a " would open the source a and land on the copy of a.
   Net->AddFile(Docs + "tree\\a", QByteArray("A"), Stamp(1, 9, 0, 0));

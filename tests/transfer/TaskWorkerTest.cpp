@@ -400,6 +400,8 @@ TEST_F(TaskWorker, EachRealFolderIsMirroredOnceHoweverManyLinksLeadToIt) {
   ASSERT_TRUE(WaitForAll());
   EXPECT_EQ(Image("c"), tiOk);
   EXPECT_EQ(CountFiles(Destination + "chain"), files);
+}
+
 TEST_F(TaskWorker, NamesEndingInADotOrABlankAreNeitherCopiedNorDeleted) {
   // Joined to a path, "keep.txt." names keep.txt: removing it as a name the
   // source lacks would remove the mirror of keep.txt.
