@@ -65,6 +65,8 @@ class TInputGuard : public QObject {
     qApp->installEventFilter(this);
   }
   ~TInputGuard() override {
+    // At the end of the process the application may be gone already.
+    if (!QCoreApplication::instance()) return;
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
   }
