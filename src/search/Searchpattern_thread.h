@@ -21,8 +21,8 @@
 // HandOverIntervalMs (and before a pause holds the worker, before the end of
 // the search, and when a batch is full). Rows keep the order they were
 // found in, and the status ends on the folder entered last, as it would
-// with one hand-over per row and folder. A slow listing shows what was found
-// before it at most one interval late.
+// with one hand-over per row and folder. What was found before a slow
+// listing shows at the latest when that listing returns.
 #include <QElapsedTimer>
 #include <QString>
 #include <atomic>
