@@ -64,9 +64,14 @@ class TInputGuard : public QObject {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     qApp->installEventFilter(this);
   }
-  ~TInputGuard() override {
+  ~TInputGuard() override { Release(); }
+
+  // Gives input and the cursor back; the object itself may be inside its
+  // filter (ESC), so it goes later.
+  void Release() {
     // At the end of the process the application may be gone already.
-    if (!QCoreApplication::instance()) return;
+    if (FReleased || !QCoreApplication::instance()) return;
+    FReleased = true;
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
   }
@@ -102,13 +107,19 @@ class TInputGuard : public QObject {
     if (event->type() == QEvent::ShortcutOverride) event->accept();
     return true;
   }
+
+ private:
+  bool FReleased = false;
 };
 
 std::unique_ptr<TInputGuard> Guard;
 
 void Forget(const std::shared_ptr<TJob>& job) {
   std::erase(Jobs, job);
-  if (Jobs.empty()) Guard.reset();
+  if (Jobs.empty() && Guard) {
+    Guard->Release();
+    Guard.release()->deleteLater();
+  }
 }
 
 void Finish(const std::shared_ptr<TJob>& job, bool cancelled, const QList<qint64>& sizes) {
