@@ -77,7 +77,7 @@ class TSearchPattern : public TThread {
 
   // Hand-overs to the GUI thread are made at most this often (each blocks
   // the walk, and a repaint follows it): rows and status are queued between
-  // them. 0 hands over at every folder and entry.
+  // them. 0 hands over at every folder.
   static std::atomic<int> HandOverIntervalMs;
 
  protected:
