@@ -14,6 +14,7 @@
 #include "platform/Shell.h"
 #include "platform/TreeChecks.h"
 #include "transfer/Copy.h"
+#include "transfer/Sizing.h"
 
 namespace {
 
@@ -137,18 +138,20 @@ void TFormMain::CopyToCompResClick(QObject*) {
   const QString source = NodeFolder(node);
   if (!ChooseCopyDestination()) return;
 
-  {
-    TWaitCursor wait;
-    CopyTotalSize = FolderSize(source);
-  }
-
-  // One entry: the share as a folder of its computer.
-  CopyNames.clear();
-  CopySourceFolders.clear();
-  CopyNames.append(share + u'\\');
-  CopySourceFolders.append(QStringLiteral("\\\\") + computer + u'\\');
-
-  OpenCopyWindow(this);
+  // The share's tree is sized off the GUI thread, under the hourglass; the
+  // copy starts once its size is known, unless ESC came first.
+  const TCopyRequest chosen = TCopyRequest::Current();
+  Sizing::Start({source}, [chosen, computer, share](bool cancelled, const QList<qint64>& sizes) {
+    if (cancelled || !FormMain) return;
+    chosen.Restore();
+    CopyTotalSize = static_cast<double>(sizes.value(0));
+    // One entry: the share as a folder of its computer.
+    CopyNames.clear();
+    CopySourceFolders.clear();
+    CopyNames.append(share + u'\\');
+    CopySourceFolders.append(QStringLiteral("\\\\") + computer + u'\\');
+    OpenCopyWindow(FormMain);
+  });
 }
 
 void TFormMain::SelectAllCompClick(QObject*) {

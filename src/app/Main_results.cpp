@@ -311,11 +311,13 @@ int TFormMain::CopyResultsToClipboard() {
 
 void TFormMain::CopytoClick(QObject*) {
   if (!ChooseCopyDestination()) return;
-  {
-    TWaitCursor wait;
-    CopyTotalSize = BuildCopyList();
-  }
-  OpenCopyWindow(this);
+  // The folder trees are sized off the GUI thread, under the hourglass; the
+  // transfer window opens once their size is known, unless ESC came first.
+  BuildCopyList([](double total) {
+    if (!FormMain) return;
+    CopyTotalSize = total;
+    OpenCopyWindow(FormMain);
+  });
 }
 
 void TFormMain::LoadClick(QObject*) {

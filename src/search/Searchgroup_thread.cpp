@@ -17,8 +17,7 @@ void TSearchGroup::ReadPattern() {
 }
 
 void TSearchGroup::SearchFolder(const QString& path) {
-  FFolder = path;
-  if (!Sync(&TSearchPattern::ShowSearchFolder)) return;
+  if (!EnterFolder(path)) return;
 
   // One listing of the whole folder serves every type and the subfolders:
   // one trip to the share per folder, and no file comes back twice through
@@ -32,13 +31,10 @@ void TSearchGroup::SearchFolder(const QString& path) {
     for (const TSearchRec& rec : listing) {
       if (rec.IsDirectory()) continue;
       if (FileExtension(rec.Name).compare(type, Qt::CaseInsensitive) != 0) continue;
-      if (!QueueFound(rec, computer, inside)) {
-        FlushFound();
-        return;
-      }
+      if (!QueueFound(rec, computer, inside)) return;
     }
   }
-  if (!FlushFound()) return;
+  if (!HandOverIfDue()) return;
   SearchSubfolders(path, listing);
 }
 

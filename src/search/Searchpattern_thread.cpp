@@ -21,8 +21,8 @@
 namespace {
 
 // Entries handed to the GUI thread in one synchronised call at most; keeps
-// the window responsive in folders with very many matches.
-constexpr std::size_t kBatchSize = 256;
+// each hand-over short in folders with very many matches.
+constexpr std::size_t kBatchSize = 4096;
 
 // The node at an index over all nodes of the tree, in tree order.
 QTreeWidgetItem* NodeAt(QTreeWidget* tree, int index) {
@@ -40,6 +40,8 @@ int NodeCount(QTreeWidget* tree) {
 }
 
 }  // namespace
+
+std::atomic<int> TSearchPattern::HandOverIntervalMs{100};
 
 TSearchPattern::TSearchPattern() : TThread(true) {
   // Nothing refers to a worker after its end: it frees itself.
@@ -73,9 +75,12 @@ bool TSearchPattern::Sync(void (TSearchPattern::*method)()) {
 }
 
 void TSearchPattern::Execute() {
+  // The first folder shows at once.
+  FSinceHandOver.invalidate();
   if (!Sync(&TSearchPattern::ResetFoundCount)) return;
   SearchCheckedShares();
   if (Terminated()) return;
+  if (!FlushFound()) return;
   Sync(&TSearchPattern::ShowSearchEnd);
 }
 
@@ -101,6 +106,7 @@ void TSearchPattern::SearchCheckedShares() {
       if (Terminated()) return;
     }
   }
+  if (!FlushFound()) return;
   Sync(&TSearchPattern::ShowSearchFinished);
 }
 
@@ -118,8 +124,7 @@ bool TSearchPattern::List(const QString& mask, int attributes, std::vector<TSear
 }
 
 void TSearchPattern::SearchFolder(const QString& path) {
-  FFolder = path;
-  if (!Sync(&TSearchPattern::ShowSearchFolder)) return;
+  if (!EnterFolder(path)) return;
 
   // Matches: every kind of entry; the file system's wildcard matching alone
   // selects. A wildcard mask is matched by the same rules against one
@@ -140,24 +145,42 @@ void TSearchPattern::SearchFolder(const QString& path) {
     if (rec.IsDirectory() && (rec.Name == QLatin1String(".") || rec.Name == QLatin1String(".."))) continue;
     if (!QueueFound(rec, computer, inside)) break;
   }
-  if (!FlushFound()) return;
-  // The status text still shows this folder: adding rows does not change it,
-  // and a pause holds every call that would. So no second ShowSearchFolder
-  // is needed before the subfolders.
+  if (!HandOverIfDue()) return;
 
   if (!FMask && !List(path + QStringLiteral("*.*"), faDirectory, all)) return;
   SearchSubfolders(path, all);
 }
 
+bool TSearchPattern::EnterFolder(const QString& path) {
+  FFolder = path;
+  FFolderShown = false;
+  return HandOverIfDue();
+}
+
 bool TSearchPattern::QueueFound(const TSearchRec& entry, const QString& computer, const QString& path) {
   // The row's texts are made here, so the GUI thread only tests and adds.
   FPending.push_back({entry, MakeResultRow(entry, computer, path, QString())});
-  return FPending.size() < kBatchSize || Sync(&TSearchPattern::AddFoundItems);
+  // A folder's listing is in hand already: its rows go over together, at
+  // the folder's end, unless they fill a batch.
+  return FPending.size() < kBatchSize || FlushFound();
+}
+
+bool TSearchPattern::HandOverIfDue() {
+  if (Terminated()) return false;
+  // A pause is honoured with everything found so far handed over: it shows
+  // the moment the search goes on, ahead of anything found later.
+  if (Suspended() || !FSinceHandOver.isValid() || FSinceHandOver.elapsed() >= HandOverIntervalMs.load())
+    return FlushFound();
+  return true;
 }
 
 bool TSearchPattern::FlushFound() {
-  if (!FPending.empty() && !Sync(&TSearchPattern::AddFoundItems)) FPending.clear();
-  return !Terminated();
+  if (Terminated()) return false;
+  if (FPending.empty() && FFolderShown) return true;
+  const bool goOn = Sync(&TSearchPattern::HandOver);
+  FSinceHandOver.start();
+  if (!goOn) FPending.clear();
+  return goOn;
 }
 
 void TSearchPattern::SearchSubfolders(const QString& path, const std::vector<TSearchRec>& listing) {
@@ -165,6 +188,7 @@ void TSearchPattern::SearchSubfolders(const QString& path, const std::vector<TSe
   for (const TSearchRec& rec : listing)
     if (rec.Name == QLatin1String(".")) FTrail.Enter(rec.Id);
   for (const TSearchRec& rec : listing) {
+    if (!HandOverIfDue()) return;
     CheckSuspended();
     if (Terminated()) return;
     if ((rec.Attr & (faHidden | faSysFile | faVolumeID)) != 0) continue;
@@ -209,6 +233,14 @@ void TSearchPattern::BuildSharePath() {
 void TSearchPattern::ShowSearchFolder() {
   CurrentSearchPath = FFolder;
   FormMain->StatusBar->SetPanelText(0, u' ' + CurrentSearchPath);
+}
+
+void TSearchPattern::HandOver() {
+  // The rows in the order found, then the folder entered last: the screen
+  // ends as it would after one call per row and per folder.
+  if (!FPending.empty()) AddFoundItems();
+  if (!FFolderShown) ShowSearchFolder();
+  FFolderShown = true;
 }
 
 void TSearchPattern::AddFoundItem() {

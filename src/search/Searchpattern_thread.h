@@ -15,6 +15,15 @@
 // skips its end-of-search update; every synchronised call tests the request
 // on the GUI thread, where the stop is made, so none can slip through. The
 // object frees itself when its work ends.
+//
+// Each hand-over blocks the walk and is followed by a repaint, so rows and
+// the folder being listed are queued and handed over together at most every
+// HandOverIntervalMs (and before a pause holds the worker, before the end of
+// the search, and when a batch is full). Rows keep the order they were
+// found in, and the status ends on the folder entered last, as it would
+// with one hand-over per row and folder. What was found before a slow
+// listing shows at the latest when that listing returns.
+#include <QElapsedTimer>
 #include <QString>
 #include <atomic>
 #include <optional>
@@ -49,6 +58,9 @@ class TSearchPattern : public TThread {
   void ShowSearchFolder();
   void AddFoundItem();
   void AddFoundItems();
+  // The rows queued since the last hand-over, then the status of the folder
+  // entered last (when it has not been shown).
+  void HandOver();
   void ShowSearchFinished();
   // Also forgets the worker's global pointer when it still names it.
   virtual void ShowSearchEnd();
@@ -63,6 +75,11 @@ class TSearchPattern : public TThread {
   QString CurrentPattern;
   TSearchRec FoundEntry;
 
+  // Hand-overs to the GUI thread are made at most this often (each blocks
+  // the walk, and a repaint follows it): rows and status are queued between
+  // them. 0 hands over at every folder.
+  static std::atomic<int> HandOverIntervalMs;
+
  protected:
   void Execute() override;
 
@@ -70,23 +87,31 @@ class TSearchPattern : public TThread {
   bool Sync(void (TSearchPattern::*method)());
   // Lists a folder; false once a stop was asked.
   bool List(const QString& mask, int attributes, std::vector<TSearchRec>& entries);
+  // The folder being listed becomes the status to show; false once a stop
+  // was asked.
+  bool EnterFolder(const QString& path);
   // Queues an entry of the folder being listed for AddFoundItems, handing
   // over a full batch at once; false once a stop was asked.
   bool QueueFound(const TSearchRec& entry, const QString& computer, const QString& path);
-  // Hands over what is queued; false once a stop was asked.
+  // Hands over what is queued (rows and status) when the last hand-over is
+  // HandOverIntervalMs old, or a pause was asked; false once a stop was asked.
+  bool HandOverIfDue();
+  // Hands over what is queued now; false once a stop was asked.
   bool FlushFound();
   // Enters the subfolders of `path` found in `listing` (a listing of
   // path + "*.*"), depth first, skipping hidden and system ones and any
   // folder this share's walk has been in already (a link back up the tree,
   // or a second link to one folder).
   void SearchSubfolders(const QString& path, const std::vector<TSearchRec>& listing);
-  // The folder handed to ShowSearchFolder; the rows of its entries take
-  // their computer and path from it.
+  // The folder entered last, and whether the status shows it yet.
   QString FFolder;
+  bool FFolderShown = true;
 
  private:
   // The folders of the share being walked that the walk has entered.
   TFolderTrail FTrail;
+  // Time since the last hand-over.
+  QElapsedTimer FSinceHandOver;
   std::atomic<int> FHandOver{0};
   // The mask as wildcard rules, when the walk lists whole folders itself.
   std::optional<TWildMask> FMask;

@@ -6,6 +6,8 @@
 #include "config/En_language.h"
 #include "platform/FindFile.h"
 #include "platform/ListView.h"
+#include "platform/Thread.h"
+#include "transfer/Sizing.h"
 
 QStringList CopyNames;
 QStringList CopySourceFolders;
@@ -27,6 +29,7 @@ std::int64_t TreeSize(const QString& path, TFolderTrail& trail) {
   TSearchRec rec;
   if (FileSystem::FindFirst(path + QLatin1String("*.*"), faAnyFile, rec) == 0) {
     do {
+      if (TThread::CurrentTerminated()) break;
       if (rec.IsDirectory()) {
         if (rec.Name == QLatin1String("."))
           trail.Enter(rec.Id);
@@ -38,8 +41,10 @@ std::int64_t TreeSize(const QString& path, TFolderTrail& trail) {
     } while (FileSystem::FindNext(rec) == 0);
     FileSystem::FindClose(rec);
   }
-  for (const TSearchRec& sub : subfolders)
+  for (const TSearchRec& sub : subfolders) {
+    if (TThread::CurrentTerminated()) break;
     if (trail.Enter(sub.Id)) size += TreeSize(path + sub.Name + QLatin1Char('\\'), trail);
+  }
   return size;
 }
 
@@ -68,27 +73,60 @@ double PathSize(const QString& path) {
   return static_cast<double>(size);
 }
 
-double BuildCopyList() {
+TCopyRequest TCopyRequest::Current() {
+  return {CopyNames, CopySourceFolders, CopyDestination, CopyDestinationDrive};
+}
+
+void TCopyRequest::Restore() const {
+  CopyNames = Names;
+  CopySourceFolders = SourceFolders;
+  CopyDestination = Destination;
+  CopyDestinationDrive = Drive;
+}
+
+std::int64_t ListSelectedResults() {
   CopyNames.clear();
   CopySourceFolders.clear();
   std::int64_t total = 0;
-  if (FormMain && FormMain->ListViewResult) {
-    const TListView* list = FormMain->ListViewResult;
-    for (int i = 0; i < list->Count(); ++i) {
-      const TListItem& row = list->Item(i);
-      if (!row.Selected) continue;
-      const QString type = row.SubItems.value(0);
-      const QString sizeText = row.SubItems.value(1);
-      CopySourceFolders.append(QLatin1String("\\\\") + row.SubItems.value(4) + row.SubItems.value(5));
-      if (sizeText == TextFileDir) {
-        CopyNames.append(row.Caption + QLatin1Char('\\'));
-      } else {
-        total += sizeText.toLongLong();
-        CopyNames.append(row.Caption + QLatin1Char('.') + type);
-      }
+  if (!FormMain || !FormMain->ListViewResult) return 0;
+  const TListView* list = FormMain->ListViewResult;
+  for (int i = 0; i < list->Count(); ++i) {
+    const TListItem& row = list->Item(i);
+    if (!row.Selected) continue;
+    const QString type = row.SubItems.value(0);
+    const QString sizeText = row.SubItems.value(1);
+    CopySourceFolders.append(QLatin1String("\\\\") + row.SubItems.value(4) + row.SubItems.value(5));
+    if (sizeText == TextFileDir) {
+      CopyNames.append(row.Caption + QLatin1Char('\\'));
+    } else {
+      total += sizeText.toLongLong();
+      CopyNames.append(row.Caption + QLatin1Char('.') + type);
     }
   }
+  return total;
+}
+
+QStringList CopyListFolders() {
+  QStringList folders;
   for (qsizetype i = 0; i < CopyNames.size(); ++i)
-    if (CopyNames.at(i).endsWith(QLatin1Char('\\'))) total += TreeSize(CopySourceFolders.at(i) + CopyNames.at(i));
+    if (CopyNames.at(i).endsWith(QLatin1Char('\\'))) folders.append(CopySourceFolders.at(i) + CopyNames.at(i));
+  return folders;
+}
+
+double BuildCopyList() {
+  std::int64_t total = ListSelectedResults();
+  for (const QString& folder : CopyListFolders()) total += TreeSize(folder);
   return static_cast<double>(total);
+}
+
+void BuildCopyList(std::function<void(double total)> done) {
+  const std::int64_t files = ListSelectedResults();
+  const TCopyRequest request = TCopyRequest::Current();
+  Sizing::Start(CopyListFolders(), [request, files, done = std::move(done)](bool cancelled, const QList<qint64>& sizes) {
+    if (cancelled) return;
+    std::int64_t total = files;
+    for (qint64 size : sizes) total += size;
+    request.Restore();
+    done(static_cast<double>(total));
+  });
 }

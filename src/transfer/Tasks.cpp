@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSet>
 
 #include "app/Main.h"
 #include "app/Main_results.h"
@@ -18,6 +19,7 @@
 #include "transfer/Copy.h"
 #include "transfer/Copyform.h"
 #include "transfer/Form_edittask.h"
+#include "transfer/Sizing.h"
 #include "transfer/Task_thread.h"
 
 namespace {
@@ -32,6 +34,25 @@ const QString KeyMode = QStringLiteral("Mode");
 const QString KeyProgress = QStringLiteral("Progress");
 const QString KeyPartial = QStringLiteral("Partial");
 const QString KeyPartialStamp = QStringLiteral("PartialStamp");
+
+// Tasks whose source is being sized before their start, by name.
+QSet<QString> TasksBeingSized;
+
+// Steps 5 to 8 of a start, once the source's size is known.
+void OpenTaskWindow(const QString& name, std::uint8_t drive, qint64 size) {
+  TListView* list = Loads();
+  const int row = TaskRow(name);
+  if (!list || row < 0 || TaskBusy(row)) return;
+  CopyDestinationDrive = drive;
+  CopyTotalSize = static_cast<double>(size);
+  auto* form = new TFormCopy(nullptr);
+  FormCopy = form;
+  SendMessage(FormMain, WM_OPERATION_STARTED, 0, 0);
+  list->SetImageIndex(row, tiActive);
+  form->FTaskItem = row;
+  form->show();
+  form->StartTransfer(true);
+}
 
 }  // namespace
 
@@ -106,7 +127,7 @@ bool TaskBusy(int Row) {
   const TListView* list = Loads();
   if (!list || Row < 0 || Row >= list->Count()) return false;
   const TListItem& item = list->Item(Row);
-  return item.ImageIndex == tiActive || TTaskThread::RunsTask(item.Caption);
+  return item.ImageIndex == tiActive || TTaskThread::RunsTask(item.Caption) || TasksBeingSized.contains(item.Caption);
 }
 
 void LoadTasks() {
@@ -196,17 +217,15 @@ void StartTask(int Row) {
     if (Row < 0 || TaskBusy(Row)) return;
   }
   CopyDestinationDrive = DriveNumberOf(destination);
-  {
-    TWaitCursor wait;
-    CopyTotalSize = PathSize(list->SubItem(Row, tcSource));
-  }
-  auto* form = new TFormCopy(nullptr);
-  FormCopy = form;
-  SendMessage(FormMain, WM_OPERATION_STARTED, 0, 0);
-  list->SetImageIndex(Row, tiActive);
-  form->FTaskItem = Row;
-  form->show();
-  form->StartTransfer(true);
+  // The source is sized off the GUI thread, under the hourglass; the task
+  // counts as busy meanwhile and starts once the size is known, unless ESC
+  // came first.
+  const std::uint8_t drive = CopyDestinationDrive;
+  TasksBeingSized.insert(name);
+  Sizing::Start({list->SubItem(Row, tcSource)}, [name, drive](bool cancelled, const QList<qint64>& sizes) {
+    TasksBeingSized.remove(name);
+    if (!cancelled) OpenTaskWindow(name, drive, sizes.value(0));
+  });
 }
 
 // ---------------------------------------------------------------- task list commands

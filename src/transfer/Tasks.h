@@ -30,15 +30,18 @@ int AddTaskItem(const QString& Name, int Row);
 // Erases the task's section and row; false (nothing done) for a running row.
 bool DeleteTask(int Row);
 // Hands the task of row `Row` to a new transfer window; a running row is
-// passed over.
+// passed over. The source is sized first, off the GUI thread (Sizing.h):
+// the window opens later, from the event loop, and not at all when the
+// sizing is cancelled.
 void StartTask(int Row);
 
 // The index of the task row named `Name` (its caption), or -1. Rows move
 // when others are deleted, so whoever keeps a task across events keeps its
 // name and looks the row up again.
 int TaskRow(const QString& Name);
-// True while the row runs, or its cancelled worker has not yet stopped:
-// such a task is neither started again nor edited nor deleted.
+// True while the row runs, its source is being sized for a start, or its
+// cancelled worker has not yet stopped: such a task is neither started
+// again nor edited nor deleted.
 bool TaskBusy(int Row);
 
 // The percent of a Complete text ("40%" gives 40); 0 for anything else.

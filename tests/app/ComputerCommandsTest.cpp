@@ -286,11 +286,13 @@ TEST_F(ComputerCommands, CopyingAShareHandsTheWorkerOneFolderEntry) {
   BuildTree();
   Tree->setCurrentItem(Docs);
   BrowseTo = Run.Net.LocalFolder("dest");
+  FormCopy = nullptr;
   FormMain->CopyToCompResClick(FormMain->CopyToCompRes);
   EXPECT_EQ(Modal.Count(Modal::Kind::BrowseFolder), 1);
   EXPECT_EQ(Modal.Last().caption, "Choose directory to copy to");
+  // The share is sized off the GUI thread; the copy starts after.
+  ASSERT_TRUE(SearchRun::WaitUntil([] { return FormCopy != nullptr; }));
   EXPECT_EQ(FormMain->FActiveOperations, 1);
-  ASSERT_NE(FormCopy, nullptr);
   TCopyFiles* worker = FormCopy->FCopyThread;
   ASSERT_NE(worker, nullptr);
   EXPECT_EQ(worker->FNames, QStringList({"DOCS\\"}));
@@ -339,8 +341,9 @@ TEST_F(ComputerCommands, CopyingAShareWithLinksBackUpItsTreeSizesAndCopiesEachFo
   BuildTree();
   Tree->setCurrentItem(Docs);
   BrowseTo = Run.Net.LocalFolder("dest");
+  FormCopy = nullptr;
   FormMain->CopyToCompResClick(FormMain->CopyToCompRes);
-  ASSERT_NE(FormCopy, nullptr);
+  ASSERT_TRUE(SearchRun::WaitUntil([] { return FormCopy != nullptr; }));
   ASSERT_NE(FormCopy->FCopyThread, nullptr);
   EXPECT_EQ(FormCopy->FCopyThread->FTotalSize, 10);
   ASSERT_TRUE(SearchRun::WaitUntil([] { return FormMain->FActiveOperations == 0; }, 20000));

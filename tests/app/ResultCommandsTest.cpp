@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -21,6 +22,7 @@
 #include "platform/Clipboard.h"
 #include "platform/ListView.h"
 #include "platform/WinPath.h"
+#include "support/GatedNet.h"
 #include "support/ModalResponder.h"
 #include "support/SearchRun.h"
 #include "support/ShellRecorder.h"
@@ -422,13 +424,42 @@ TEST_F(ResultCommands, CopyToBringsFilesAndFolderTrees) {
   AddFileRow("README", "", "7");
   Select({0, 1, 2});
   BrowseTo = Run.Net.LocalFolder("dest");
+  FormCopy = nullptr;
   FormMain->CopytoClick(FormMain->CopyTo);
-  ASSERT_NE(FormCopy, nullptr);
+  // The folder's tree is sized off the GUI thread; the copy starts after.
+  ASSERT_TRUE(SearchRun::WaitUntil([] { return FormCopy != nullptr; }));
+  EXPECT_EQ(FormCopy->FCopyThread->FNames, QStringList({"old\\", "letter.doc", "README."}));
   EXPECT_EQ(FormCopy->FCopyThread->FTotalSize, 4 + 7 + 8);
   ASSERT_TRUE(WaitForTransfers());
   EXPECT_EQ(Local(BrowseTo + "old\\note.txt"), "old note");
   EXPECT_EQ(Local(BrowseTo + "letter.doc"), "dear");
   EXPECT_EQ(Local(BrowseTo + "README"), "read me");
+}
+
+TEST_F(ResultCommands, CopyToOfAFolderIsSizedUnderTheHourglassAndEscCancelsIt) {
+  AddFolderRow("old");
+  Select({0});
+  BrowseTo = Run.Net.LocalFolder("dest");
+  FormCopy = nullptr;
+  GatedNet gated(Run.Net.Root());
+  FormMain->CopytoClick(FormMain->CopyTo);
+  // The walk waits at the gate while the command has returned to the event loop.
+  ASSERT_TRUE(SearchRun::WaitUntil([&] { return gated.Gate().Reached(); }));
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  // The window takes no other input meanwhile: Ctrl+A selects nothing.
+  QKeyEvent selectAll(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
+  QApplication::sendEvent(List->ActiveView(), &selectAll);
+  EXPECT_EQ(List->SelCount(), 1);
+
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(List->ActiveView(), &esc);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  gated.Gate().Open();
+  ASSERT_TRUE(SearchRun::WaitForWorkers());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(FormCopy, nullptr);
+  EXPECT_EQ(FormMain->FActiveOperations, 0);
 }
 
 // ---------------------------------------------------------------- download

@@ -19,7 +19,9 @@
 
 namespace {
 
-constexpr int kDelayMs = 40;
+// Longer than the workers' hand-over interval, so the rows of each listing
+// show while the next listing is under way.
+constexpr int kDelayMs = 150;
 
 class SearchStop : public ::testing::Test {
  protected:

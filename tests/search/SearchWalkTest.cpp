@@ -1,6 +1,7 @@
 // The pattern search over the simulated network, driven as the user drives
 // it: ticked computers and shares, a mask, Find, and the rows that come back.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -238,4 +239,57 @@ TEST_F(SearchWalk, NamesEndingInADotOrABlankAreNeverRows) {
   EXPECT_EQ(rows.filter("README").size(), 1);
   EXPECT_EQ(rows.filter("Report").size(), 1);
   EXPECT_TRUE(rows.filter("in.txt").isEmpty());
+}
+
+namespace {
+
+// Counts the synchronised calls of workers (each a call queued to the application object).
+class HandOverCounter : public QObject {
+ public:
+  HandOverCounter() { qApp->installEventFilter(this); }
+  ~HandOverCounter() override { qApp->removeEventFilter(this); }
+  int Count = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == qApp && event->type() == QEvent::MetaCall) ++Count;
+    return false;
+  }
+};
+
+struct Outcome {
+  QStringList Rows;
+  QString Panel0, Panel1;
+  int HandOvers = 0;
+};
+
+}  // namespace
+
+TEST_F(SearchWalk, ADeepTreeIsHandedOverInBatchesEndingAsWithOneHandOverPerFolder) {
+  // 60 nested pairs of folders, each with matches and a subfolder.
+  QString folder = "\\\\PC2\\pub\\";
+  for (int i = 0; i < 60; ++i) {
+    S->Net.AddFile(folder + QString("m%1.txt").arg(i), i);
+    S->Net.AddFile(folder + QString("side%1\\n.txt").arg(i), 1);
+    folder += QString("d%1\\").arg(i);
+  }
+  QTreeWidgetItem* pc2 = S->AddComputer("PC2", true);
+  S->AddShare(pc2, "pub", true);
+  const auto run = [this](int intervalMs) {
+    const int saved = TSearchPattern::HandOverIntervalMs.exchange(intervalMs);
+    HandOverCounter counter;
+    Search("*.txt");
+    TSearchPattern::HandOverIntervalMs = saved;
+    return Outcome{S->Rows(), S->Panel(0), S->Panel(1), counter.Count};
+  };
+  const Outcome perFolder = run(0);
+  // An interval longer than any run: only the hand-overs that must be made.
+  const Outcome batched = run(3600 * 1000);
+  ASSERT_EQ(perFolder.Rows.size(), 121);  // and other.txt of the fixture
+  EXPECT_EQ(batched.Rows, perFolder.Rows);
+  EXPECT_EQ(batched.Panel0, perFolder.Panel0);
+  EXPECT_EQ(batched.Panel1, perFolder.Panel1);
+  // 121 folders with rows: two each, against the tree reads and the end.
+  EXPECT_GE(perFolder.HandOvers, 242);
+  EXPECT_LE(batched.HandOvers, 20);
 }

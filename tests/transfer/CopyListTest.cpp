@@ -1,11 +1,18 @@
 // The copy list built from result rows, and the sizes of files and trees.
+#include <QApplication>
 #include <QDateTime>
+#include <QKeyEvent>
+#include <QTimer>
+#include <optional>
 
 #include "CopyFixture.h"
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "platform/ListView.h"
+#include "platform/Thread.h"
+#include "support/GatedNet.h"
 #include "transfer/Copy.h"
+#include "transfer/Sizing.h"
 
 namespace {
 
@@ -66,6 +73,67 @@ TEST_F(CopyList, SizesAreWholeSixtyFourBitCounts) {
   EXPECT_EQ(PathSize(Docs + "nothing.txt"), 0);
   EXPECT_EQ(FolderSize(Docs + "nowhere\\"), 0);
   EXPECT_EQ(FolderSize("\\\\NOPC\\share\\"), 0);
+}
+
+TEST_F(CopyList, FolderTreesAreSizedOffTheGuiThreadIntoTheSameRequest) {
+  Net->AddFile(Docs + "dir\\one.txt", 100);
+  Net->AddFile(Docs + "dir\\sub\\two.txt", 250);
+  TListView* list = FormMain->ListViewResult;
+  list->Clear();
+  list->AddItem(Row("report", "txt", "1200", "\\docs\\a\\", true));
+  list->AddItem(Row("dir", "", TextFileDir, "\\docs\\", true));
+  const double expected = BuildCopyList();
+  const QStringList names = CopyNames, folders = CopySourceFolders;
+  CopyDestination = "C:\\In\\";
+  CopyDestinationDrive = 3;
+
+  GatedNet gated(Net->Root());
+  std::optional<double> total;
+  BuildCopyList([&](double t) { total = t; });
+  // The command is back in the event loop while the walk waits at the gate.
+  ASSERT_TRUE(WaitUntil([&] { return gated.Gate().Reached(); }));
+  bool served = false;
+  QTimer::singleShot(0, [&] { served = true; });
+  ASSERT_TRUE(WaitUntil([&] { return served; }));
+  EXPECT_TRUE(Sizing::Running());
+  EXPECT_FALSE(total);
+  // Another command touching the globals meanwhile does not leak into it.
+  CopyNames.clear();
+  CopyDestination = "D:\\";
+  gated.Gate().Open();
+  ASSERT_TRUE(WaitUntil([&] { return total.has_value(); }));
+  EXPECT_EQ(*total, expected);
+  EXPECT_EQ(CopyNames, names);
+  EXPECT_EQ(CopySourceFolders, folders);
+  EXPECT_EQ(CopyDestination, "C:\\In\\");
+  EXPECT_EQ(CopyDestinationDrive, 3);
+  EXPECT_FALSE(Sizing::Running());
+}
+
+TEST_F(CopyList, ACancelledSizingHandsNothingBack) {
+  Net->AddFile(Docs + "dir\\one.txt", 100);
+  TListView* list = FormMain->ListViewResult;
+  list->Clear();
+  list->AddItem(Row("dir", "", TextFileDir, "\\docs\\", true));
+  GatedNet gated(Net->Root());
+  bool called = false;
+  BuildCopyList([&](double) { called = true; });
+  ASSERT_TRUE(WaitUntil([&] { return gated.Gate().Reached(); }));
+  // ESC in the main window ends it at once, while the walk is still held.
+  QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(FormMain, &esc);
+  EXPECT_FALSE(Sizing::Running());
+  gated.Gate().Open();
+  ASSERT_TRUE(WaitUntil([] { return TThread::RunningCount() == 0; }));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(called);
+
+  // Without folders there is nothing to walk: the answer comes at once.
+  list->Clear();
+  list->AddItem(Row("report", "txt", "12", "\\docs\\", true));
+  std::optional<double> total;
+  BuildCopyList([&](double t) { total = t; });
+  EXPECT_EQ(total, 12);
 }
 
 TEST(CopyListDrive, DriveNumberIsTheUpperCaseLetterMinus64) {

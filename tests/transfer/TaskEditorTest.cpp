@@ -19,6 +19,7 @@
 #include "platform/WinError.h"
 #include "platform/WinPath.h"
 #include "transfer/Form_edittask.h"
+#include "transfer/Sizing.h"
 #include "transfer/Tasks.h"
 #include "support/FileEvents.h"
 
@@ -194,6 +195,8 @@ TEST_F(TaskEditor, TheBrowseButtonTakesDriveFoldersOnly) {
 TEST_F(TaskEditor, OkWithTheStartBoxStartsTheTask) {
   Net->AddFile("\\\\PC1\\docs\\f.txt", QByteArray("hello"));
   Ok("get", "\\\\PC1\\docs\\f.txt", Destination, true, true);
+  // It starts once its source is sized, off the GUI thread.
+  ASSERT_TRUE(WaitUntil([] { return !Sizing::Running(); }));
   EXPECT_EQ(Image("get"), tiActive);
   ASSERT_TRUE(WaitForAll());
   EXPECT_EQ(ReadLocal(Destination + "f.txt"), QByteArray("hello"));

@@ -7,6 +7,7 @@
 #include "platform/ListView.h"
 #include "platform/Thread.h"
 #include "platform/WinPath.h"
+#include "transfer/Sizing.h"
 #include "transfer/Tasks.h"
 
 void TaskFixture::SetUp() {
@@ -45,6 +46,8 @@ int TaskFixture::AddTask(const QString& name, const QString& source, const QStri
 QPointer<TFormCopy> TaskFixture::Start(int row) {
   FormCopy = nullptr;
   StartTask(row);
+  // The window opens once the source is sized, off the GUI thread.
+  WaitUntil([] { return !Sizing::Running(); });
   return QPointer<TFormCopy>(FormCopy);
 }
 

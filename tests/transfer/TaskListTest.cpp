@@ -1,6 +1,8 @@
 // The tasks file and the task list: loading, saving, deleting, the pop-up
 // menu's states, and the level list used to create destination folders.
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,6 +12,9 @@
 #include "config/En_language.h"
 #include "platform/Ini.h"
 #include "platform/ListView.h"
+#include "support/GatedNet.h"
+#include "transfer/Copy.h"
+#include "transfer/Sizing.h"
 #include "transfer/Tasks.h"
 
 using TaskList = TaskFixture;
@@ -147,6 +152,42 @@ TEST_F(TaskList, ARunningRowIsNeitherStartedNorEditedByItsCommands) {
   EXPECT_EQ(FormMain->FActiveOperations, 0);
   FormMain->PTaskEditClick(nullptr);
   EXPECT_EQ(AskedCount(Modal::Kind::ShowModal), 0);
+}
+
+TEST_F(TaskList, AStartSizesTheSourceOffTheGuiThreadAndEscStartsNothing) {
+  Net->AddFile("\\\\PC1\\docs\\tree\\a.txt", 10);
+  Net->AddFile("\\\\PC1\\docs\\tree\\b\\c.txt", 20);
+  AddTask("t", "\\\\PC1\\docs\\tree\\", Destination, true);
+  FormCopy = nullptr;
+  {
+    GatedNet gated(Net->Root());
+    StartTask(TaskRow("t"));
+    ASSERT_TRUE(WaitUntil([&] { return gated.Gate().Reached(); }));
+    // Sizing: the task is busy (not started twice), no window yet.
+    EXPECT_TRUE(TaskBusy(TaskRow("t")));
+    StartTask(TaskRow("t"));
+    EXPECT_EQ(FormCopy, nullptr);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(FormMain->ListViewLoads, &esc);
+    EXPECT_FALSE(TaskBusy(TaskRow("t")));
+  }
+  ASSERT_TRUE(WaitForAll());
+  EXPECT_EQ(FormCopy, nullptr);
+  EXPECT_EQ(Image("t"), tiDeactive);
+  EXPECT_EQ(FormMain->FActiveOperations, 0);
+
+  // Let through, the same start opens its window with the tree's size.
+  {
+    GatedNet gated(Net->Root());
+    StartTask(TaskRow("t"));
+    ASSERT_TRUE(WaitUntil([&] { return gated.Gate().Reached(); }));
+    EXPECT_EQ(FormCopy, nullptr);
+    gated.Gate().Open();
+    ASSERT_TRUE(WaitUntil([] { return FormCopy != nullptr; }));
+    EXPECT_EQ(CopyTotalSize, 30);
+    EXPECT_EQ(Image("t"), tiActive);
+  }
+  ASSERT_TRUE(WaitForAll());
 }
 
 TEST(TaskFolderLevels, DriveFirstThenEachLevelUpToTwelve) {
