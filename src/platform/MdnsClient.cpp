@@ -169,7 +169,14 @@ bool TMdnsClient::Finished() const {
   return Started && now - LastAskMs >= kQuietMs && now - LastAnswerMs >= kQuietMs;
 }
 
-QList<Mdns::TService> TMdnsClient::Services() const { return Mdns::Assemble(Records, Name); }
+QList<Mdns::TService> TMdnsClient::Services() const {
+  QList<Mdns::TService> services = Mdns::Assemble(Records, Name);
+  // A service is a server once its host has an address a server of the
+  // segment can have: an instance name alone, or a host announced only at
+  // loopback, broadcast or this computer's own address, is none.
+  services.removeIf([](const Mdns::TService& s) { return s.Addresses.isEmpty(); });
+  return services;
+}
 
 bool TMdnsClient::Address(TIpv4& address) const {
   const QList<TIpv4> found = Mdns::AddressesOf(Records, Name);
