@@ -90,15 +90,7 @@ QString BareServer(const QString& name) {
 }
 
 NETRESOURCE Record(int type, int display, int usage, const QString& remote) {
-  NETRESOURCE r;
-  r.dwScope = RESOURCE_GLOBALNET;
-  r.dwType = type;
-  r.dwDisplayType = display;
-  r.dwUsage = usage;
-  r.lpRemoteName = remote;
-  r.lpProvider = QString::fromLatin1(TSimNetwork::ProviderName);
-  if (display != RESOURCEDISPLAYTYPE_NETWORK && display != RESOURCEDISPLAYTYPE_DOMAIN) r.lpComment = QLatin1String("");
-  return r;
+  return MakeRecord(type, display, usage, remote, QString::fromLatin1(TSimNetwork::ProviderName));
 }
 
 }  // namespace
