@@ -123,6 +123,34 @@ void Close(int& fd) {
   fd = -1;
 }
 
+TUdpSockets::~TUdpSockets() {
+  for (TSocket& s : Sockets) Close(s.Fd);
+}
+
+void TUdpSockets::Open(const QList<TTarget>& targets, bool allowBroadcast) {
+  for (const TTarget& t : targets) {
+    const int fd = OpenUdp(t.Local, allowBroadcast);
+    if (fd >= 0) Sockets.append({fd, t});
+  }
+}
+
+void TUdpSockets::SendAll(const QByteArray& data) const {
+  for (int i = 0; i < Count(); ++i) Send(i, data);
+}
+
+void TUdpSockets::Send(int index, const QByteArray& data) const {
+  const TSocket& s = Sockets[index];
+  SendUdp(s.Fd, s.Target.Destination, s.Target.Port, data);
+}
+
+void TUdpSockets::Collect(std::vector<pollfd>& fds) const {
+  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+}
+
+bool TUdpSockets::Receive(int index, QByteArray& data, TIpv4& from, quint16& fromPort) const {
+  return ReceiveUdp(Sockets[index].Fd, data, from, fromPort);
+}
+
 bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast) {
   // No broadcast on a point-to-point /31 or /32, nor without a mask.
   if (netmask == TIpv4{} || (netmask[0] == 255 && netmask[1] == 255 && netmask[2] == 255 && netmask[3] >= 254))
