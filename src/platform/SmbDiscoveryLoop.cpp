@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -177,6 +178,17 @@ bool ParseIpv4(const QString& text, TIpv4& address) {
     out[i] = quint8(v);
   }
   address = out;
+  return true;
+}
+
+bool LookUpIpv4(const QString& name, TIpv4& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &res) != 0 || !res) return false;
+  address = FromInAddr(reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr);
+  freeaddrinfo(res);
   return true;
 }
 

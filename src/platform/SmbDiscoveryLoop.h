@@ -81,6 +81,9 @@ class TUdpSockets {
 bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast);
 QString ToString(const TIpv4& address);
 bool ParseIpv4(const QString& text, TIpv4& address);
+// The system resolver's first IPv4 address of a name or dotted literal
+// (getaddrinfo); blocks as long as the resolver takes.
+bool LookUpIpv4(const QString& name, TIpv4& address);
 
 qint64 NowMs();
 
