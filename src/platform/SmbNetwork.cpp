@@ -236,17 +236,16 @@ QString TSmbNetwork::Address(const QString& server) {
   return found;
 }
 
-QString TSmbNetwork::UrlHost(const QString& server) {
-  const QString address = Address(server);
-  return address.isEmpty() ? Bare(server) : address;
-}
-
 QString TSmbNetwork::KnownHost(const QString& server) {
   const QString key = Bare(server).toUpper();
   QMutexLocker lock(&FMutex);
   QString a = FSeen.value(key);
   if (a.isEmpty()) a = FLookedUp.value(key);
   return a.isEmpty() ? Bare(server) : a;
+}
+
+QUrl TSmbNetwork::DesktopUrl(const QString& server, const QString& share, const QStringList& parts) {
+  return TNetBackend::DesktopUrl(KnownHost(server), share, parts);
 }
 
 QString TSmbNetwork::KerberosHost(const QString& server) {
