@@ -41,12 +41,6 @@ bool ParseBrowseLine(const QByteArray& line, TBrowseLine& out) {
   return true;
 }
 
-QByteArray FormatBrowseLine(const TBrowseLine& line) {
-  if (!WinPath::IsNetworkName(line.Group) || (line.IsServer && !WinPath::IsNetworkName(line.Server))) return {};
-  if (line.IsServer) return "SERVER\t" + line.Group.toUtf8() + '\t' + line.Server.toUtf8() + '\n';
-  return "WORKGROUP\t" + line.Group.toUtf8() + '\n';
-}
-
 QString HelperPath() {
   QString dir;
   if (QCoreApplication::instance())
