@@ -19,6 +19,8 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include "platform/NetName.h"
+
 namespace {
 
 // Browse lists are readable anonymously; never ask for anything.
@@ -30,13 +32,9 @@ void Anonymous(SMBCCTX*, const char*, const char*, char* workgroup, int workgrou
   if (passwordLength > 0) password[0] = 0;
 }
 
-// A name goes out only if it cannot break a line or the tab-separated fields.
-bool Printable(const char* name) {
-  if (!name || !*name || std::strlen(name) > 256) return false;
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p; ++p)
-    if (*p < 0x20 || *p == 0x7f || *p == '/' || *p == '\\') return false;
-  return true;
-}
+// A name goes out only if it cannot break a line or the tab-separated
+// fields: the rule the reader applies to every name from the network.
+bool Printable(const char* name) { return name && NetName::IsName(std::string_view(name)); }
 
 std::string UrlEscape(const char* name) {
   std::string out;

@@ -21,32 +21,27 @@ bool AnswerAddress(const QByteArray& answer, quint16 id, const Dns::TName& name,
 TLlmnrClient::TLlmnrClient(const QList<DiscoveryNet::TTarget>& targets, const QString& name)
     : Name(Dns::NameFromText(name)), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))) {
   if (Name.isEmpty()) return;
-  for (const DiscoveryNet::TTarget& t : targets) {
-    int fd = DiscoveryNet::OpenUdp(t.Local);
-    if (fd >= 0) Sockets.append({fd, t});
-  }
+  Sockets.Open(targets);
 }
 
-TLlmnrClient::~TLlmnrClient() {
-  for (TSocket& s : Sockets) DiscoveryNet::Close(s.Fd);
-}
+TLlmnrClient::~TLlmnrClient() = default;
 
 void TLlmnrClient::Collect(std::vector<pollfd>& fds, qint64&) {
   if (!Sent) {
     Sent = true;
     const QByteArray q = Dns::BuildQuery(Id, 0, Name, Dns::kTypeA);
-    for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, q);
+    Sockets.SendAll(q);
   }
-  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+  Sockets.Collect(fds);
 }
 
 void TLlmnrClient::Dispatch(const pollfd* fds, size_t count, qint64) {
-  for (size_t i = 0; i < count && i < size_t(Sockets.size()) && !Found; ++i) {
+  for (size_t i = 0; i < count && i < size_t(Sockets.Count()) && !Found; ++i) {
     if (!(fds[i].revents & POLLIN)) continue;
     QByteArray data;
     TIpv4 from{};
     quint16 port = 0;
-    for (int n = 0; n < 16 && !Found && DiscoveryNet::ReceiveUdp(Sockets[int(i)].Fd, data, from, port); ++n)
+    for (int n = 0; n < 16 && !Found && Sockets.Receive(int(i), data, from, port); ++n)
       Found = Llmnr::AnswerAddress(data, Id, Name, Result);
   }
 }

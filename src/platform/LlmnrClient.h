@@ -22,16 +22,12 @@ class TLlmnrClient : public DiscoveryNet::TPollSource {
 
   void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
   void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
-  bool Finished() const override { return Found || Sockets.isEmpty(); }
+  bool Finished() const override { return Found || Sockets.IsEmpty(); }
 
   bool Address(TIpv4& address) const;
 
  private:
-  struct TSocket {
-    int Fd = -1;
-    DiscoveryNet::TTarget Target;
-  };
-  QList<TSocket> Sockets;
+  DiscoveryNet::TUdpSockets Sockets;
   Dns::TName Name;
   quint16 Id;
   bool Sent = false;

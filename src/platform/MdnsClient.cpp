@@ -92,15 +92,10 @@ TMdnsClient::TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode
     Name = Dns::NameFromText(n);
   }
   if (Name.isEmpty()) return;
-  for (const DiscoveryNet::TTarget& t : targets) {
-    int fd = DiscoveryNet::OpenUdp(t.Local);
-    if (fd >= 0) Sockets.append({fd, t});
-  }
+  Sockets.Open(targets);
 }
 
-TMdnsClient::~TMdnsClient() {
-  for (TSocket& s : Sockets) DiscoveryNet::Close(s.Fd);
-}
+TMdnsClient::~TMdnsClient() = default;
 
 void TMdnsClient::Ask(const Dns::TName& name, quint16 type) {
   QByteArray key = Key(name, type);
@@ -108,7 +103,7 @@ void TMdnsClient::Ask(const Dns::TName& name, quint16 type) {
   Asked.insert(key);
   QByteArray q = Dns::BuildQuery(Id, 0, name, type);
   if (q.isEmpty()) return;
-  for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, q);
+  Sockets.SendAll(q);
   LastAskMs = DiscoveryNet::NowMs();
 }
 
@@ -117,11 +112,11 @@ void TMdnsClient::Collect(std::vector<pollfd>& fds, qint64&) {
     Started = true;
     Ask(Name, Mode == TMode::BrowseSmb ? Dns::kTypePtr : Dns::kTypeA);
   }
-  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+  Sockets.Collect(fds);
 }
 
 void TMdnsClient::Dispatch(const pollfd* fds, size_t count, qint64) {
-  for (size_t i = 0; i < count && i < size_t(Sockets.size()); ++i)
+  for (size_t i = 0; i < count && i < size_t(Sockets.Count()); ++i)
     if (fds[i].revents & POLLIN) Read(int(i));
 }
 
@@ -130,7 +125,7 @@ void TMdnsClient::Read(int socketIndex) {
   TIpv4 from{};
   quint16 port = 0;
   bool added = false;
-  for (int n = 0; n < 64 && DiscoveryNet::ReceiveUdp(Sockets[socketIndex].Fd, data, from, port); ++n) {
+  for (int n = 0; n < 64 && Sockets.Receive(socketIndex, data, from, port); ++n) {
     Dns::TMessage m;
     // A legacy-unicast answer repeats the query's identifier.
     if (!Dns::Parse(data, m) || m.Id != Id || !(m.Flags & Dns::kFlagResponse)) continue;
@@ -160,7 +155,7 @@ void TMdnsClient::Read(int socketIndex) {
 }
 
 bool TMdnsClient::Finished() const {
-  if (Sockets.isEmpty()) return true;
+  if (Sockets.IsEmpty()) return true;
   TIpv4 a{};
   if (Mode == TMode::LookupHost) return Address(a);
   // A browse is done when its questions have had time to be answered and

@@ -61,14 +61,10 @@ class TMdnsClient : public DiscoveryNet::TPollSource {
   bool Address(TIpv4& address) const;
 
  private:
-  struct TSocket {
-    int Fd = -1;
-    DiscoveryNet::TTarget Target;
-  };
   void Ask(const Dns::TName& name, quint16 type);
   void Read(int socketIndex);
 
-  QList<TSocket> Sockets;
+  DiscoveryNet::TUdpSockets Sockets;
   TMode Mode;
   Dns::TName Name;
   quint16 Id;

@@ -36,6 +36,20 @@ bool Wanted(const NETRESOURCE& r, int type, int usage) {
 
 }  // namespace
 
+NETRESOURCE MakeRecord(int type, int display, int usage, const QString& remote, const QString& provider,
+                       const QString& comment) {
+  NETRESOURCE r;
+  r.dwScope = RESOURCE_GLOBALNET;
+  r.dwType = type;
+  r.dwDisplayType = display;
+  r.dwUsage = usage;
+  r.lpRemoteName = remote;
+  r.lpProvider = provider;
+  if (display != RESOURCEDISPLAYTYPE_NETWORK && display != RESOURCEDISPLAYTYPE_DOMAIN)
+    r.lpComment = comment.isNull() ? QLatin1String("") : comment;
+  return r;
+}
+
 int NETRESOURCE::ByteSize() const {
   return NETRESOURCE_FIXED_SIZE + StringBytes(lpLocalName) + StringBytes(lpRemoteName) + StringBytes(lpComment) +
          StringBytes(lpProvider);

@@ -50,6 +50,12 @@ struct NETRESOURCE {
 };
 constexpr int NETRESOURCE_FIXED_SIZE = 32;
 
+// A record of the global network from `provider`. The network and its
+// workgroups carry no comment (null); servers and shares always carry one,
+// empty when there is none.
+NETRESOURCE MakeRecord(int type, int display, int usage, const QString& remote, const QString& provider,
+                       const QString& comment = QString());
+
 using HANDLE = qint64;
 
 // Opens one level of the network: the top (container null) or the children

@@ -5,6 +5,7 @@
 
 #include "platform/SimNetwork.h"
 #include "platform/SmbNetwork.h"
+#include "platform/SmbUrl.h"
 #include "platform/WinError.h"
 
 int TEmptyNetwork::ListFolder(const TFsPath&, const TWildMask&, TSearchRec&, QList<TSearchRec>&) {
@@ -19,6 +20,10 @@ int TEmptyNetwork::Children(const NetApi::NETRESOURCE*, QList<NetApi::NETRESOURC
 int TEmptyNetwork::ServerInfo(const QString&, NetApi::SERVER_INFO_101&) { return ERROR_BAD_NETPATH; }
 int TEmptyNetwork::TimeOfDay(const QString&, NetApi::TIME_OF_DAY_INFO&) { return ERROR_BAD_NETPATH; }
 QString TEmptyNetwork::ComputerName() { return NetBackend::HostComputerName(); }
+
+QUrl TNetBackend::DesktopUrl(const QString& server, const QString& share, const QStringList& parts) {
+  return QUrl::fromEncoded(SmbUrl::Build(server, share, parts), QUrl::StrictMode);
+}
 
 namespace NetBackend {
 

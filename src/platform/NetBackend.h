@@ -12,6 +12,8 @@
 // call in flight keeps the one it started with.
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 #include <array>
 #include <memory>
 
@@ -26,6 +28,11 @@ class TNetBackend : public TFsBackend {
   virtual int TimeOfDay(const QString& server, NetApi::TIME_OF_DAY_INFO& out) = 0;
   virtual bool HostAddress(const QString& name, std::array<quint8, 4>& address) = 0;
   virtual QString ComputerName() = 0;
+  // Where the desktop's file manager finds \\server\share\parts (folders
+  // and a name below the share; share and parts may be empty), or an empty
+  // URL when it is not there. Never waits on the network: the GUI thread
+  // asks. By default an smb:// address by the server's name.
+  virtual QUrl DesktopUrl(const QString& server, const QString& share, const QStringList& parts);
 };
 
 // No network: no resources, every UNC path and server call fails.

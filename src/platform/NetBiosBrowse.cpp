@@ -11,23 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/WinPath.h"
+
 extern char** environ;
 
 namespace NetBios {
 
 constexpr qsizetype kMaxLine = 1024;
 constexpr qsizetype kMaxLines = 4096;
-
-namespace {
-
-bool CleanName(const QString& s) {
-  if (s.isEmpty() || s.size() > 256) return false;
-  for (QChar c : s)
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\') || c == QLatin1Char('/')) return false;
-  return true;
-}
-
-}  // namespace
 
 bool ParseBrowseLine(const QByteArray& line, TBrowseLine& out) {
   QByteArray l = line;
@@ -41,19 +32,13 @@ bool ParseBrowseLine(const QByteArray& line, TBrowseLine& out) {
     r.IsServer = true;
     r.Group = QString::fromUtf8(f[1]);
     r.Server = QString::fromUtf8(f[2]).toUpper();
-    if (!CleanName(r.Server)) return false;
+    if (!WinPath::IsNetworkName(r.Server)) return false;
   } else {
     return false;
   }
-  if (!CleanName(r.Group)) return false;
+  if (!WinPath::IsNetworkName(r.Group)) return false;
   out = r;
   return true;
-}
-
-QByteArray FormatBrowseLine(const TBrowseLine& line) {
-  if (!CleanName(line.Group) || (line.IsServer && !CleanName(line.Server))) return {};
-  if (line.IsServer) return "SERVER\t" + line.Group.toUtf8() + '\t' + line.Server.toUtf8() + '\n';
-  return "WORKGROUP\t" + line.Group.toUtf8() + '\n';
 }
 
 QString HelperPath() {

@@ -23,8 +23,6 @@ struct TBrowseLine {
 // One line of the helper's output: "WORKGROUP\t<group>" or
 // "SERVER\t<group>\t<name>". False for anything else.
 bool ParseBrowseLine(const QByteArray& line, TBrowseLine& out);
-// Formats a line the parser reads back; empty when a name cannot be carried.
-QByteArray FormatBrowseLine(const TBrowseLine& line);
 
 // Where the helper is installed beside this program, or empty.
 QString HelperPath();

@@ -80,15 +80,10 @@ bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<
 
 TNetBiosResolver::TNetBiosResolver(const QList<DiscoveryNet::TTarget>& targets)
     : NextId(quint16(QRandomGenerator::global()->bounded(1, 0x7fff))) {
-  for (const DiscoveryNet::TTarget& t : targets) {
-    int fd = DiscoveryNet::OpenUdp(t.Local, true);
-    if (fd >= 0) Sockets.append({fd, t});
-  }
+  Sockets.Open(targets, true);
 }
 
-TNetBiosResolver::~TNetBiosResolver() {
-  for (TSocket& s : Sockets) DiscoveryNet::Close(s.Fd);
-}
+TNetBiosResolver::~TNetBiosResolver() = default;
 
 void TNetBiosResolver::Query(const QString& name) {
   const QString upper = name.toUpper();
@@ -99,20 +94,20 @@ void TNetBiosResolver::Query(const QString& name) {
   const QByteArray q = NetBios::BuildQuery(id, upper);
   if (q.isEmpty()) return;
   Pending.insert(id, upper);
-  for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, q);
+  Sockets.SendAll(q);
 }
 
 void TNetBiosResolver::Collect(std::vector<pollfd>& fds, qint64&) {
-  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+  Sockets.Collect(fds);
 }
 
 void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
-  for (size_t i = 0; i < count && i < size_t(Sockets.size()); ++i) {
+  for (size_t i = 0; i < count && i < size_t(Sockets.Count()); ++i) {
     if (!(fds[i].revents & POLLIN)) continue;
     QByteArray data;
     TIpv4 from{};
     quint16 port = 0;
-    for (int n = 0; n < 64 && DiscoveryNet::ReceiveUdp(Sockets[int(i)].Fd, data, from, port); ++n) {
+    for (int n = 0; n < 64 && Sockets.Receive(int(i), data, from, port); ++n) {
       if (data.size() < 2) continue;
       const quint16 id = quint16(quint8(data[0]) << 8 | quint8(data[1]));
       auto it = Pending.find(id);
@@ -127,7 +122,7 @@ void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
 }
 
 bool TNetBiosResolver::Finished() const {
-  if (Sockets.isEmpty()) return true;
+  if (Sockets.IsEmpty()) return true;
   for (const QString& p : Pending)
     if (!Answers.contains(p)) return false;
   return true;

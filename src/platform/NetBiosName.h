@@ -38,11 +38,7 @@ class TNetBiosResolver : public DiscoveryNet::TPollSource {
   QHash<QString, QList<TIpv4>> Found() const { return Answers; }
 
  private:
-  struct TSocket {
-    int Fd = -1;
-    DiscoveryNet::TTarget Target;
-  };
-  QList<TSocket> Sockets;
+  DiscoveryNet::TUdpSockets Sockets;
   QHash<quint16, QString> Pending;  // transaction id -> name
   QHash<QString, QList<TIpv4>> Answers;
   quint16 NextId;

@@ -13,10 +13,6 @@
 #include "platform/FsPath.h"
 #include "platform/LocalDrive.h"
 #include "platform/NetBackend.h"
-#include "platform/PosixFs.h"
-#include "platform/SimNetwork.h"
-#include "platform/SmbNetwork.h"
-#include "platform/SmbUrl.h"
 #include "platform/WinPath.h"
 
 namespace Shell {
@@ -63,21 +59,6 @@ bool IsAddress(const QString& item) {
   return scheme.match(item).hasMatch();
 }
 
-// This machine's folder for a server of the simulated network: the first
-// workgroup folder, in name order, that holds it.
-QString SimServerFolder(const QString& root, const QString& server) {
-  QStringList workgroups;
-  if (PosixFs::FolderNames(root, workgroups) != 0) return {};
-  for (const QString& wg : workgroups) {
-    const QString wgPath = PosixFs::Join(root, {wg});
-    QStringList servers;
-    if (PosixFs::FolderNames(wgPath, servers) != 0) continue;
-    for (const QString& s : servers)
-      if (s.compare(server, Qt::CaseInsensitive) == 0) return PosixFs::Join(wgPath, {s});
-  }
-  return {};
-}
-
 QUrl UncUrl(const QString& item) {
   // "\\SERVER" or "\\SERVER\" names a computer; anything longer goes
   // through the file system's own path rules.
@@ -96,20 +77,7 @@ QUrl UncUrl(const QString& item) {
   }
   if (server.isEmpty()) return {};
 
-  if (auto sim = std::dynamic_pointer_cast<TSimNetwork>(NetBackend::Current())) {
-    const QString base = SimServerFolder(sim->Root(), server);
-    if (base.isEmpty()) return {};
-    QStringList below = parts;
-    if (!share.isEmpty()) below.prepend(share);
-    const QString local = PosixFs::Join(base, PosixFs::Resolve(base, below));
-    if (!QFileInfo::exists(local)) return {};
-    return QUrl::fromLocalFile(local);
-  }
-  // The real network: an smb:// address by the server's address when one
-  // is known already (never looked up here: this runs on the GUI thread).
-  QString host = server;
-  if (auto smb = std::dynamic_pointer_cast<TSmbNetwork>(NetBackend::Current())) host = smb->KnownHost(server);
-  return QUrl::fromEncoded(SmbUrl::Build(host, share, parts), QUrl::StrictMode);
+  return NetBackend::Current()->DesktopUrl(server, share, parts);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -90,15 +91,7 @@ QString BareServer(const QString& name) {
 }
 
 NETRESOURCE Record(int type, int display, int usage, const QString& remote) {
-  NETRESOURCE r;
-  r.dwScope = RESOURCE_GLOBALNET;
-  r.dwType = type;
-  r.dwDisplayType = display;
-  r.dwUsage = usage;
-  r.lpRemoteName = remote;
-  r.lpProvider = QString::fromLatin1(TSimNetwork::ProviderName);
-  if (display != RESOURCEDISPLAYTYPE_NETWORK && display != RESOURCEDISPLAYTYPE_DOMAIN) r.lpComment = QLatin1String("");
-  return r;
+  return MakeRecord(type, display, usage, remote, QString::fromLatin1(TSimNetwork::ProviderName));
 }
 
 }  // namespace
@@ -300,6 +293,29 @@ qint64 TSimNetwork::DiskFree(const TFsPath& path) {
   TLocated at;
   if (Locate(path, at) != NO_ERROR) return -1;
   return PosixFs::FreeSpace(at.Path);
+}
+
+QUrl TSimNetwork::DesktopUrl(const QString& server, const QString& share, const QStringList& parts) {
+  // The server's folder in the first workgroup folder, in name order, that holds it.
+  auto serverFolder = [&]() -> QString {
+    QStringList workgroups;
+    if (PosixFs::FolderNames(FRoot, workgroups) != 0) return {};
+    for (const QString& wg : workgroups) {
+      const QString wgPath = PosixFs::Join(FRoot, {wg});
+      QStringList servers;
+      if (PosixFs::FolderNames(wgPath, servers) != 0) continue;
+      for (const QString& s : servers)
+        if (s.compare(server, Qt::CaseInsensitive) == 0) return PosixFs::Join(wgPath, {s});
+    }
+    return {};
+  };
+  const QString base = serverFolder();
+  if (base.isEmpty()) return {};
+  QStringList below = parts;
+  if (!share.isEmpty()) below.prepend(share);
+  const QString local = PosixFs::Join(base, PosixFs::Resolve(base, below));
+  if (!QFileInfo::exists(local)) return {};
+  return QUrl::fromLocalFile(local);
 }
 
 int TSimNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {

@@ -66,6 +66,8 @@ class TSimNetwork : public TNetBackend {
   int TimeOfDay(const QString& server, NetApi::TIME_OF_DAY_INFO& out) override;
   bool HostAddress(const QString& name, std::array<quint8, 4>& address) override;
   QString ComputerName() override;
+  // The server's folder of this machine, as a file URL.
+  QUrl DesktopUrl(const QString& server, const QString& share, const QStringList& parts) override;
 
   static constexpr const char* ProviderName = "Simulated Network";
   const QString& Root() const { return FRoot; }

@@ -3,6 +3,7 @@
 #include "platform/LlmnrClient.h"
 #include "platform/MdnsClient.h"
 #include "platform/SmbDiscoveryRun.h"
+#include "platform/WinPath.h"
 
 namespace SmbDiscovery {
 
@@ -12,12 +13,14 @@ QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop, const T
 
 bool IsServerName(const QString& name) {
   constexpr qsizetype kLongestLabel = 63;
-  if (name.isEmpty() || name.size() > kLongestLabel || name.startsWith(u'.') || name.endsWith(u'.')) return false;
+  // A name that could stand as a path component, and one host label too.
+  if (!WinPath::IsPlainEntryName(name) || name.size() > kLongestLabel || name.startsWith(u'.') || name.endsWith(u'.'))
+    return false;
   for (const QChar c : name) {
     if (c.isSpace() || c.isSurrogate() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
         c.category() == QChar::Other_NotAssigned || c.category() == QChar::Other_PrivateUse)
       return false;
-    if (QStringView(u"\\/:*?\"<>|").contains(c)) return false;
+    if (QStringView(u"*?\"<>|").contains(c)) return false;
   }
   return true;
 }

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -123,6 +124,34 @@ void Close(int& fd) {
   fd = -1;
 }
 
+TUdpSockets::~TUdpSockets() {
+  for (TSocket& s : Sockets) Close(s.Fd);
+}
+
+void TUdpSockets::Open(const QList<TTarget>& targets, bool allowBroadcast) {
+  for (const TTarget& t : targets) {
+    const int fd = OpenUdp(t.Local, allowBroadcast);
+    if (fd >= 0) Sockets.append({fd, t});
+  }
+}
+
+void TUdpSockets::SendAll(const QByteArray& data) const {
+  for (int i = 0; i < Count(); ++i) Send(i, data);
+}
+
+void TUdpSockets::Send(int index, const QByteArray& data) const {
+  const TSocket& s = Sockets[index];
+  SendUdp(s.Fd, s.Target.Destination, s.Target.Port, data);
+}
+
+void TUdpSockets::Collect(std::vector<pollfd>& fds) const {
+  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+}
+
+bool TUdpSockets::Receive(int index, QByteArray& data, TIpv4& from, quint16& fromPort) const {
+  return ReceiveUdp(Sockets[index].Fd, data, from, fromPort);
+}
+
 bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast) {
   // No broadcast on a point-to-point /31 or /32, nor without a mask.
   if (netmask == TIpv4{} || (netmask[0] == 255 && netmask[1] == 255 && netmask[2] == 255 && netmask[3] >= 254))
@@ -149,6 +178,17 @@ bool ParseIpv4(const QString& text, TIpv4& address) {
     out[i] = quint8(v);
   }
   address = out;
+  return true;
+}
+
+bool LookUpIpv4(const QString& name, TIpv4& address) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(name.toUtf8().constData(), nullptr, &hints, &res) != 0 || !res) return false;
+  address = FromInAddr(reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr);
+  freeaddrinfo(res);
   return true;
 }
 

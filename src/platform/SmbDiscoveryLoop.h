@@ -49,10 +49,41 @@ bool SendUdp(int fd, const TIpv4& to, quint16 port, const QByteArray& data);
 bool ReceiveUdp(int fd, QByteArray& data, TIpv4& from, quint16& fromPort);
 void Close(int& fd);
 
+// One UDP socket per target (OpenUdp on its interface): what a source that
+// asks on every interface at once sends from and listens on.
+class TUdpSockets {
+ public:
+  TUdpSockets() = default;
+  ~TUdpSockets();
+  TUdpSockets(const TUdpSockets&) = delete;
+  TUdpSockets& operator=(const TUdpSockets&) = delete;
+
+  // Opens a socket for each target; targets whose socket fails are left out.
+  void Open(const QList<TTarget>& targets, bool allowBroadcast = false);
+  bool IsEmpty() const { return Sockets.isEmpty(); }
+  int Count() const { return int(Sockets.size()); }
+  // Sends data to every target, or to the target of socket `index`.
+  void SendAll(const QByteArray& data) const;
+  void Send(int index, const QByteArray& data) const;
+  // Adds one POLLIN entry per socket, in order.
+  void Collect(std::vector<pollfd>& fds) const;
+  bool Receive(int index, QByteArray& data, TIpv4& from, quint16& fromPort) const;
+
+ private:
+  struct TSocket {
+    int Fd = -1;
+    TTarget Target;
+  };
+  QList<TSocket> Sockets;
+};
+
 // The directed broadcast address of address/netmask; false where there is none.
 bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast);
 QString ToString(const TIpv4& address);
 bool ParseIpv4(const QString& text, TIpv4& address);
+// The system resolver's first IPv4 address of a name or dotted literal
+// (getaddrinfo); blocks as long as the resolver takes.
+bool LookUpIpv4(const QString& name, TIpv4& address);
 
 qint64 NowMs();
 

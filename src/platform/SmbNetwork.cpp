@@ -55,17 +55,6 @@ QString Bare(const QString& name) {
   return n;
 }
 
-QString Dotted(const std::array<quint8, 4>& a) {
-  return QStringLiteral("%1.%2.%3.%4").arg(a[0]).arg(a[1]).arg(a[2]).arg(a[3]);
-}
-
-bool ParseDotted(const QString& text, std::array<quint8, 4>& a) {
-  in_addr in{};
-  if (inet_pton(AF_INET, text.toLatin1().constData(), &in) != 1) return false;
-  std::memcpy(a.data(), &in.s_addr, 4);
-  return true;
-}
-
 // getaddrinfo for IPv4, given at most `ms`: a resolver without an answer
 // can take many seconds, so the lookup runs beside the caller and is left
 // to finish on its own when too slow.
@@ -77,19 +66,9 @@ QString LookUp(const QString& name, int ms) {
     QString Address;
   };
   auto shared = std::make_shared<TShared>();
-  const QByteArray n = name.toUtf8();
-  std::thread([shared, n] {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* res = nullptr;
-    QString address;
-    if (getaddrinfo(n.constData(), nullptr, &hints, &res) == 0 && res) {
-      char text[INET_ADDRSTRLEN] = {};
-      inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr, text, sizeof text);
-      address = QString::fromLatin1(text);
-      freeaddrinfo(res);
-    }
+  std::thread([shared, name] {
+    TIpv4 a{};
+    const QString address = DiscoveryNet::LookUpIpv4(name, a) ? DiscoveryNet::ToString(a) : QString();
     std::lock_guard lock(shared->M);
     shared->Address = address;
     shared->Finished = true;
@@ -107,11 +86,11 @@ QString LookUp(const QString& name, int ms) {
 QString FindAddress(const QString& name) {
   std::array<quint8, 4> a{};
   QString found;
-  if (ParseDotted(name, a)) found = Dotted(a);
+  if (DiscoveryNet::ParseIpv4(name, a)) found = DiscoveryNet::ToString(a);
   if (found.isEmpty()) found = LookUp(name, LookupMs);
   if (found.isEmpty() && !name.contains(u'.')) found = LookUp(name + QLatin1String(".local"), LookupMs);
-  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = Dotted(a);
-  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = Dotted(a);
+  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = DiscoveryNet::ToString(a);
+  if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = DiscoveryNet::ToString(a);
   return found;
 }
 
@@ -271,17 +250,16 @@ QString TSmbNetwork::Address(const QString& server) {
   return found;
 }
 
-QString TSmbNetwork::UrlHost(const QString& server) {
-  const QString address = Address(server);
-  return address.isEmpty() ? Bare(server) : address;
-}
-
 QString TSmbNetwork::KnownHost(const QString& server) {
   const QString key = Bare(server).toUpper();
   QMutexLocker lock(&FMutex);
   QString a = FSeen.value(key);
   if (a.isEmpty()) a = FLookedUp.value(key);
   return a.isEmpty() ? Bare(server) : a;
+}
+
+QUrl TSmbNetwork::DesktopUrl(const QString& server, const QString& share, const QStringList& parts) {
+  return TNetBackend::DesktopUrl(KnownHost(server), share, parts);
 }
 
 QString TSmbNetwork::KerberosHost(const QString& server) {
@@ -470,7 +448,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   QSet<QString> met;
   QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest(), [&](const TFoundServer& s) {
     for (const auto& a : s.Addresses) {
-      const QString address = Dotted(a);
+      const QString address = DiscoveryNet::ToString(a);
       SmbProbe::Start(address);
       if (meet && WinPath::IsPlainEntryName(s.Name) && !met.contains(GroupKey(s.Name, address))) {
         met.insert(GroupKey(s.Name, address));
@@ -485,7 +463,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   if (TSmbLibrary::Stopped()) return stopped();
   QHash<QString, QString> seen, domains;
   for (const TFoundServer& s : found) {
-    if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), Dotted(s.Addresses.first()));
+    if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), DiscoveryNet::ToString(s.Addresses.first()));
     if (s.GroupIsDomain && WinPath::IsPlainEntryName(s.Group)) domains.insert(s.Name.toUpper(), s.Group.toLower());
   }
   {
@@ -680,7 +658,7 @@ int TSmbNetwork::TimeOfDay(const QString& server, TIME_OF_DAY_INFO& out) {
 
 bool TSmbNetwork::HostAddress(const QString& name, std::array<quint8, 4>& address) {
   const QString a = Address(name);
-  return !a.isEmpty() && ParseDotted(a, address);
+  return !a.isEmpty() && DiscoveryNet::ParseIpv4(a, address);
 }
 
 QString TSmbNetwork::ComputerName() {

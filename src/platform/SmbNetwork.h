@@ -47,15 +47,13 @@ class TSmbNetwork : public TNetBackend {
   int TimeOfDay(const QString& server, NetApi::TIME_OF_DAY_INFO& out) override;
   bool HostAddress(const QString& name, std::array<quint8, 4>& address) override;
   QString ComputerName() override;
-
-  // The host an smb:// address names the server by: the address discovery
-  // saw or a name lookup found, else the name itself.
-  QString UrlHost(const QString& server);
-  // The same from what is known already, without any lookup: for callers
-  // that must not wait (the desktop shell on the GUI thread).
-  QString KnownHost(const QString& server);
+  // An smb:// address by the server's address when one is known already.
+  QUrl DesktopUrl(const QString& server, const QString& share, const QStringList& parts) override;
 
  private:
+  // The host an smb:// address names the server by, from what is known
+  // already (discovery saw it or a lookup found it), else the name itself.
+  QString KnownHost(const QString& server);
   // The address of a server, dotted; empty when no lookup finds it.
   QString Address(const QString& server);
   // A call to a server with each credential in turn (see SmbCredentials.h),

@@ -11,13 +11,14 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstring>
+
+#include "platform/SmbDiscoveryLoop.h"
 
 namespace SmbProbe {
 
@@ -55,15 +56,9 @@ bool Resolve(const QString& host, int port, sockaddr_in& addr) {
   std::memset(&addr, 0, sizeof addr);
   addr.sin_family = AF_INET;
   addr.sin_port = htons(quint16(port));
-  const QByteArray h = host.toUtf8();
-  if (inet_pton(AF_INET, h.constData(), &addr.sin_addr) == 1) return true;
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* res = nullptr;
-  if (getaddrinfo(h.constData(), nullptr, &hints, &res) != 0 || !res) return false;
-  addr.sin_addr = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr;
-  freeaddrinfo(res);
+  TIpv4 a{};
+  if (!DiscoveryNet::LookUpIpv4(host, a)) return false;
+  std::memcpy(&addr.sin_addr.s_addr, a.data(), 4);
   return true;
 }
 

@@ -13,16 +13,8 @@ namespace SmbTree {
 
 namespace {
 
-NETRESOURCE Record(int type, int display, int usage, const QString& remote, const QString& comment) {
-  NETRESOURCE r;
-  r.dwScope = RESOURCE_GLOBALNET;
-  r.dwType = type;
-  r.dwDisplayType = display;
-  r.dwUsage = usage;
-  r.lpRemoteName = remote;
-  r.lpComment = comment;
-  r.lpProvider = QString::fromLatin1(ProviderName);
-  return r;
+NETRESOURCE Record(int type, int display, int usage, const QString& remote, const QString& comment = QString()) {
+  return MakeRecord(type, display, usage, remote, QString::fromLatin1(ProviderName), comment);
 }
 
 bool ByName(const QString& a, const QString& b) { return WildMatch::CompareNames(a, b) < 0; }
@@ -45,7 +37,7 @@ TSearchRec Record(const TSmbEntry& e) {
 
 NETRESOURCE ProviderRecord() {
   return Record(RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_NETWORK, RESOURCEUSAGE_CONTAINER,
-                QString::fromLatin1(ProviderName), QString());
+                QString::fromLatin1(ProviderName));
 }
 
 QList<NETRESOURCE> GroupRecords(const QList<TFoundServer>& servers) {
@@ -57,7 +49,7 @@ QList<NETRESOURCE> GroupRecords(const QList<TFoundServer>& servers) {
   std::sort(names.begin(), names.end(), ByName);
   QList<NETRESOURCE> out;
   for (const QString& g : names)
-    out.append(Record(RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_DOMAIN, RESOURCEUSAGE_CONTAINER, g, QString()));
+    out.append(Record(RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_DOMAIN, RESOURCEUSAGE_CONTAINER, g));
   return out;
 }
 
@@ -68,8 +60,7 @@ QList<NETRESOURCE> ServerRecords(const QList<TFoundServer>& servers, const QStri
   std::stable_sort(names.begin(), names.end(), ByName);
   QList<NETRESOURCE> out;
   for (const QString& n : names)
-    out.append(Record(RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_SERVER, RESOURCEUSAGE_CONTAINER,
-                      QLatin1String("\\\\") + n, QLatin1String("")));
+    out.append(Record(RESOURCETYPE_ANY, RESOURCEDISPLAYTYPE_SERVER, RESOURCEUSAGE_CONTAINER, QLatin1String("\\\\") + n));
   return out;
 }
 
@@ -87,10 +78,10 @@ QList<NETRESOURCE> ShareRecords(const QString& server, const QList<TSmbShare>& s
   const QString prefix = QLatin1String("\\\\") + server + u'\\';
   for (const TSmbShare& s : disks)
     out.append(Record(RESOURCETYPE_DISK, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE, prefix + s.Name,
-                      s.Comment.isNull() ? QLatin1String("") : s.Comment));
+                      s.Comment));
   for (const TSmbShare& s : printers)
     out.append(Record(RESOURCETYPE_PRINT, RESOURCEDISPLAYTYPE_SHARE, RESOURCEUSAGE_CONNECTABLE, prefix + s.Name,
-                      s.Comment.isNull() ? QLatin1String("") : s.Comment));
+                      s.Comment));
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/WinPath.h"
 
+#include "platform/NetName.h"
+
 namespace WinPath {
 
 bool IsUnc(const QString& path) { return path.startsWith(QLatin1String("\\\\")); }
@@ -51,14 +53,11 @@ QString ExtractFileExt(const QString& path) {
   return {};
 }
 
-bool IsPlainEntryName(const QString& name) {
-  if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
-  for (const QChar c : name) {
-    const ushort u = c.unicode();
-    if (u < 0x20 || u == 0x7f || c == u'\\' || c == u'/' || c == u':') return false;
-  }
-  return true;
+bool IsNetworkName(const QString& name) {
+  return NetName::IsName(std::u16string_view(reinterpret_cast<const char16_t*>(name.constData()), size_t(name.size())));
 }
+
+bool IsPlainEntryName(const QString& name) { return IsNetworkName(name) && !name.contains(u':'); }
 
 bool IsExactEntryName(const QString& name) {
   return IsPlainEntryName(name) && !name.endsWith(u'.') && !name.endsWith(u' ');

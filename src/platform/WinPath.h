@@ -21,10 +21,11 @@ QString ExtractFileName(const QString& path);
 QString ExtractFilePath(const QString& path);
 QString ExtractFileExt(const QString& path);
 
+// True when a name from another machine is one name (NetName.h): not
+// empty, not "." or "..", without "\", "/" or a control character.
+bool IsNetworkName(const QString& name);
 // True when a name that a file system or a server handed back can stand as
-// one path component: not empty, not "." or "..", and without "\", "/",
-// ":" or a control character. Such names are data from another machine and
-// must never steer a path elsewhere.
+// one path component: a network name without ":" (a drive or a stream).
 bool IsPlainEntryName(const QString& name);
 // True when an entry of a folder keeps its own name once joined to a path: a
 // plain entry name that does not end in a dot or a blank, which the path

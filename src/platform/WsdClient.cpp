@@ -25,30 +25,26 @@ constexpr qint64 kQuietMs = 300;
 }  // namespace
 
 TWsdClient::TWsdClient(const QList<DiscoveryNet::TTarget>& targets, int getTimeoutMs) : GetTimeoutMs(getTimeoutMs) {
-  for (const DiscoveryNet::TTarget& t : targets) {
-    int fd = DiscoveryNet::OpenUdp(t.Local);
-    if (fd >= 0) Sockets.append({fd, t});
-  }
+  Sockets.Open(targets);
   ProbeId = Wsd::NewMessageId();
   Probe = Wsd::BuildProbe(ProbeId);
 }
 
 TWsdClient::~TWsdClient() {
-  for (TSocket& s : Sockets) DiscoveryNet::Close(s.Fd);
   for (TDevice& d : Devices) DiscoveryNet::Close(d.Fd);
 }
 
 void TWsdClient::SendProbes(qint64 nowMs) {
   // SOAP over UDP repeats a multicast with the same message identifier.
   if (ProbesSent >= kProbeRepeats || nowMs < NextProbeAt) return;
-  for (const TSocket& s : Sockets) DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, Probe);
+  Sockets.SendAll(Probe);
   ++ProbesSent;
   NextProbeAt = nowMs + kProbeGapMs;
   LastProbeAt = nowMs;
 }
 
 bool TWsdClient::Finished() const {
-  if (Sockets.isEmpty()) return true;
+  if (Sockets.IsEmpty()) return true;
   const qint64 now = DiscoveryNet::NowMs();
   if (ProbesSent < kProbeRepeats || now - LastProbeAt < kAnswerDelayMs || now - LastNewsAt < kQuietMs) return false;
   for (const TDevice& d : Devices) {
@@ -62,7 +58,7 @@ bool TWsdClient::Finished() const {
 void TWsdClient::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
   SendProbes(DiscoveryNet::NowMs());
   if (ProbesSent < kProbeRepeats) wakeAtMs = std::min(wakeAtMs, NextProbeAt);
-  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+  Sockets.Collect(fds);
   for (const TDevice& d : Devices) {
     short events = 0;
     if (d.State == TState::Connecting || d.State == TState::Sending) events = POLLOUT;
@@ -75,7 +71,7 @@ void TWsdClient::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
 
 void TWsdClient::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
   size_t i = 0;
-  const qsizetype socketCount = Sockets.size();
+  const int socketCount = Sockets.Count();
   for (int s = 0; s < socketCount && i < count; ++s, ++i)
     if (fds[i].revents & POLLIN) ReadDatagrams(s);
   // Devices added while reading have no entry yet; they start below.
@@ -98,7 +94,7 @@ void TWsdClient::ReadDatagrams(int socketIndex) {
   QByteArray data;
   TIpv4 from{};
   quint16 port = 0;
-  for (int n = 0; n < 64 && DiscoveryNet::ReceiveUdp(Sockets[socketIndex].Fd, data, from, port); ++n) {
+  for (int n = 0; n < 64 && Sockets.Receive(socketIndex, data, from, port); ++n) {
     Wsd::TMessage m;
     if (!Wsd::ParseMessage(data, m)) continue;
     // Only answers to this run's own messages count.
@@ -139,8 +135,7 @@ void TWsdClient::OnMatch(int socketIndex, const TIpv4& from, const QString& endp
 
 void TWsdClient::SendResolve(TDevice& device, qint64 nowMs) {
   // Sent twice like the probe (same message), in case one datagram is lost.
-  const TSocket& s = Sockets[device.Socket];
-  DiscoveryNet::SendUdp(s.Fd, s.Target.Destination, s.Target.Port, device.Resolve);
+  Sockets.Send(device.Socket, device.Resolve);
   ++device.ResolvesSent;
   device.ResolveAgainAt = nowMs + kResolveGapMs;
 }

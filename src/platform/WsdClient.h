@@ -39,10 +39,6 @@ class TWsdClient : public DiscoveryNet::TPollSource {
 
  private:
   enum class TState { Waiting, Connecting, Sending, Receiving, Done };
-  struct TSocket {
-    int Fd = -1;
-    DiscoveryNet::TTarget Target;
-  };
   struct TDevice {
     QString Endpoint;
     TIpv4 From{};
@@ -71,7 +67,7 @@ class TWsdClient : public DiscoveryNet::TPollSource {
   void StepGet(TDevice& device, short revents, qint64 nowMs);
   void FinishGet(TDevice& device, const QByteArray& body);
 
-  QList<TSocket> Sockets;
+  DiscoveryNet::TUdpSockets Sockets;
   QList<TDevice> Devices;
   QString ProbeId;
   QByteArray Probe;

@@ -4,6 +4,8 @@
 #include <QUuid>
 #include <QXmlStreamReader>
 
+#include "platform/WinPath.h"
+
 namespace Wsd {
 
 namespace {
@@ -179,8 +181,7 @@ bool SplitComputer(const QString& computer, QString& name, QString& group, bool&
   }
   n = n.trimmed();
   if (n.isEmpty()) return false;
-  for (QChar c : n)
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\') || c == QLatin1Char('/')) return false;
+  if (!WinPath::IsNetworkName(n)) return false;
   name = n.toUpper();
   group.clear();
   isDomain = false;
@@ -188,9 +189,7 @@ bool SplitComputer(const QString& computer, QString& name, QString& group, bool&
   if (colon > 0) {
     QString what = kind.left(colon).trimmed();
     QString value = kind.mid(colon + 1).trimmed();
-    bool clean = true;
-    for (QChar c : value)
-      if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('\\') || c == QLatin1Char('/')) clean = false;
+    const bool clean = WinPath::IsNetworkName(value);
     if (clean && what.compare(QLatin1String("Workgroup"), Qt::CaseInsensitive) == 0) {
       group = value;
     } else if (clean && what.compare(QLatin1String("Domain"), Qt::CaseInsensitive) == 0) {

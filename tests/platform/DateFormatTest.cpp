@@ -4,18 +4,12 @@
 
 #include "platform/DateFormat.h"
 #include "platform/DateFormatLocale.h"
+#include "support/FixedDateFormats.h"
 #include "support/LocaleDates.h"
 
 namespace {
 
-class DateFormatTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DateFormat::SetShortDateFormat(QStringLiteral("dd.mm.yyyy"));
-    DateFormat::SetLongTimeFormat(QStringLiteral("h:mm:ss"));
-  }
-  void TearDown() override { DateFormat::ResetToSystem(); }
-};
+using DateFormatTest = FixedDateFormats;
 
 QDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return QDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
 

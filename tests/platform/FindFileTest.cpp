@@ -21,22 +21,9 @@
 #include "platform/FindFile.h"
 #include "platform/WinError.h"
 #include "platform/WinPath.h"
+#include "support/EntryNames.h"
 
 namespace {
-
-// Names a find returns, in order; empty when FindFirst fails.
-QStringList Names(const QString& path, int attr = faAnyFile, int* error = nullptr) {
-  QStringList names;
-  TSearchRec sr;
-  const int e = FileSystem::FindFirst(path, attr, sr);
-  if (error) *error = e;
-  if (e == 0) {
-    do names << sr.Name;
-    while (FileSystem::FindNext(sr) == 0);
-    FileSystem::FindClose(sr);
-  }
-  return names;
-}
 
 class LocalFind : public ::testing::Test {
  protected:

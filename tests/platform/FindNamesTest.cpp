@@ -12,6 +12,7 @@
 #include "platform/WinError.h"
 #include "platform/WinPath.h"
 #include "support/SimNet.h"
+#include "support/EntryNames.h"
 
 namespace {
 
@@ -29,12 +30,6 @@ QList<TSearchRec> Find(const QString& path, int attr = faAnyFile, int* error = n
     FileSystem::FindClose(sr);
   }
   return out;
-}
-
-QStringList Names(const QList<TSearchRec>& entries) {
-  QStringList names;
-  for (const TSearchRec& r : entries) names << r.Name;
-  return names;
 }
 
 TSearchRec Entry(const QList<TSearchRec>& entries, const QString& name) {

@@ -54,13 +54,4 @@ TEST(NetBios, BrowseHelperLines) {
   for (const char* bad : {"", "WORKGROUP", "WORKGROUP\t", "SERVER\tG", "SERVER\tG\t", "SERVER\tG\tA\tB", "HOST\tG\tA",
                           "SERVER\tG\t..\\..\\x", "SERVER\tG\ta/b", "WORKGROUP\tA\x01"})
     EXPECT_FALSE(NetBios::ParseBrowseLine(bad, l)) << bad;
-  for (const NetBios::TBrowseLine& line :
-       {NetBios::TBrowseLine{false, "WG", ""}, NetBios::TBrowseLine{true, "WG", "PC"}}) {
-    NetBios::TBrowseLine back;
-    ASSERT_TRUE(NetBios::ParseBrowseLine(NetBios::FormatBrowseLine(line), back));
-    EXPECT_EQ(back.IsServer, line.IsServer);
-    EXPECT_EQ(back.Group, line.Group);
-    EXPECT_EQ(back.Server, line.Server);
-  }
-  EXPECT_TRUE(NetBios::FormatBrowseLine({true, "WG", "A\tB"}).isEmpty());
 }

@@ -21,6 +21,7 @@
 #include "platform/NetBackend.h"
 #include "platform/SimNetwork.h"
 #include "platform/SmbNetwork.h"
+#include "support/EntryNames.h"
 
 using namespace NetApi;
 
@@ -50,19 +51,6 @@ QList<NETRESOURCE> Level(const NETRESOURCE* parent, int* error = nullptr, int* b
 QStringList RemoteNames(const QList<NETRESOURCE>& records) {
   QStringList names;
   for (const NETRESOURCE& r : records) names << r.lpRemoteName;
-  return names;
-}
-
-QStringList Names(const QString& path, int attr = faAnyFile, int* error = nullptr) {
-  QStringList names;
-  TSearchRec sr;
-  const int e = FileSystem::FindFirst(path, attr, sr);
-  if (error) *error = e;
-  if (e == 0) {
-    do names << sr.Name;
-    while (FileSystem::FindNext(sr) == 0);
-    FileSystem::FindClose(sr);
-  }
   return names;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/NetApi.h"
 #include "platform/SmbNetwork.h"
 #include "platform/SmbTree.h"
+#include "support/EntryNames.h"
 
 using namespace NetApi;
 
@@ -40,12 +41,6 @@ TSmbEntry Entry(const QString& name, int attrs, qint64 size = 0, const QString& 
 QStringList Remote(const QList<NETRESOURCE>& records) {
   QStringList names;
   for (const NETRESOURCE& r : records) names.append(r.lpRemoteName);
-  return names;
-}
-
-QStringList Names(const QList<TSearchRec>& recs) {
-  QStringList names;
-  for (const TSearchRec& r : recs) names.append(r.Name);
   return names;
 }
 

@@ -31,4 +31,7 @@ TEST(WinPathTest, EntryNamesFromAnotherMachineAreOnlyPlainComponents) {
   for (const char* bad : {"", ".", "..", "..\\..\\escape.txt", "a/b", "C:x", "tab\there", "nl\n"})
     EXPECT_FALSE(WinPath::IsPlainEntryName(QString::fromUtf8(bad))) << bad;
   EXPECT_FALSE(WinPath::IsPlainEntryName(QString(QChar(0x7f))));
+  // Only a path component refuses ":"; any name from the network refuses the rest.
+  EXPECT_TRUE(WinPath::IsNetworkName("C:x"));
+  for (const char* bad : {"", ".", "..", "a\\b", "a/b", "nl\n"}) EXPECT_FALSE(WinPath::IsNetworkName(bad)) << bad;
 }

@@ -8,18 +8,12 @@
 #include "platform/SystemIcons.h"
 #include "search/Result_row.h"
 #include "search/Search_state.h"
+#include "support/FixedDateFormats.h"
 #include "support/LocaleDates.h"
 
 namespace {
 
-class SearchRowDates : public ::testing::Test {
- protected:
-  void SetUp() override {
-    DateFormat::SetShortDateFormat(QStringLiteral("dd.mm.yyyy"));
-    DateFormat::SetLongTimeFormat(QStringLiteral("h:mm:ss"));
-  }
-  void TearDown() override { DateFormat::ResetToSystem(); }
-};
+using SearchRowDates = FixedDateFormats;
 
 TSearchRec Entry(const QString& name, qint64 size, const QDateTime& time, int attr) {
   TSearchRec rec;
