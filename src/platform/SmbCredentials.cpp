@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMutex>
 
+#include "platform/Log.h"
 #include "platform/SmbErrors.h"
 #include "platform/SmbKeyring.h"
 #include "platform/WinError.h"
@@ -47,6 +48,7 @@ class TSystemSources : public TSmbCredentialSources {
       if (it != FKeyring.constEnd()) return *it;
     }
     const QList<TSmbCredential> found = SmbKeyring::Lookup(server);
+    qCDebug(LogCredentials).noquote() << "keyring holds" << found.size() << "password(s) for" << server;
     QMutexLocker lock(&FMutex);
     FKeyring.insert(server.toLower(), found);
     return found;
@@ -54,10 +56,18 @@ class TSystemSources : public TSmbCredentialSources {
   bool AuthFile(TSmbCredential& out) override {
     // Read at each use: the user may fix the file between two scans.
     const QString path = qEnvironmentVariable("TRAWLIX_SMB_AUTH");
-    if (path.isEmpty()) return false;
+    if (path.isEmpty()) {
+      qCDebug(LogCredentials) << "no authentication file: TRAWLIX_SMB_AUTH is not set";
+      return false;
+    }
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    return ParseAuthFile(f.read(64 * 1024), out);
+    if (!f.open(QIODevice::ReadOnly)) {
+      qCDebug(LogCredentials) << "authentication file" << path << "unreadable:" << f.errorString();
+      return false;
+    }
+    const bool parsed = ParseAuthFile(f.read(64 * 1024), out);
+    if (!parsed) qCDebug(LogCredentials) << "authentication file" << path << "names no user";
+    return parsed;
   }
 
  private:
@@ -77,12 +87,14 @@ int TryInOrder(const QString& server, TSmbCredentialSources& sources, int& remem
   QList<TSmbCredential> tried;
   QList<TSmbCredential> order{TSmbCredential()};
   bool keyringAsked = false, fileAsked = false;
+  qsizetype keyringEnd = 1;  // where the keyring's entries end in the order, for the log
   // The order grows as far as it is needed: the keyring and the file are
   // read only when what comes before them was refused.
   auto ensure = [&](int index) {
     if (index >= order.size() && !keyringAsked) {
       keyringAsked = true;
       order += sources.Keyring(server);
+      keyringEnd = order.size();
     }
     if (index >= order.size() && !fileAsked) {
       fileAsked = true;
@@ -96,6 +108,11 @@ int TryInOrder(const QString& server, TSmbCredentialSources& sources, int& remem
     if (tried.contains(order[index])) return false;
     tried.append(order[index]);
     result = attempt(order[index]);
+    // Who was tried, never with what password.
+    qCDebug(LogCredentials).noquote().nospace()
+        << server << ": " << (index == 0 ? "ticket or guest" : index < keyringEnd ? "keyring" : "authentication file")
+        << (order[index].User.isEmpty() ? QString() : QStringLiteral(" as %1\\%2").arg(order[index].Domain, order[index].User))
+        << " -> " << (result == NO_ERROR ? QStringLiteral("accepted") : QStringLiteral("error %1").arg(result));
     if (SmbErrors::IsAccessDenied(result)) return false;
     if (result == NO_ERROR) remembered = index;
     return true;

@@ -21,6 +21,7 @@
 #include "platform/SmbCredentials.h"
 #include "platform/SmbDiscoveryLoop.h"
 #include "platform/SmbErrors.h"
+#include "platform/Log.h"
 #include "platform/SmbLibrary.h"
 #include "platform/SmbLibraryFile.h"
 #include "platform/SmbProbe.h"
@@ -112,6 +113,7 @@ QString FindAddress(const QString& name) {
   if (found.isEmpty() && !name.contains(u'.')) found = LookUp(name + QLatin1String(".local"), LookupMs);
   if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = Dotted(a);
   if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = Dotted(a);
+  qCDebug(LogSmb).noquote() << "address of" << name << "->" << (found.isEmpty() ? QStringLiteral("not found") : found);
   return found;
 }
 
@@ -184,6 +186,7 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
       shared->Changed.wakeAll();
     };
     if (!SmbProbe::Cached(address, stale) || stale()) {
+      qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << "->" << (stale() ? "scan over" : "no answer");
       // One that took the connection but was slow the walk asks patiently.
       listed(stale() || SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH, {});
       return;
@@ -205,6 +208,10 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
         },
         stale);
     listed(stale() || (e != NO_ERROR && SmbShareList::IsTimeout(raw)) ? ERROR_SEM_TIMEOUT : e, shares);
+    qCDebug(LogSmb).noquote().nospace() << "meeting " << key << " at " << address << ": "
+                                        << (e == NO_ERROR ? QStringLiteral("%1 share(s)").arg(shares.size())
+                                                          : QStringLiteral("share list failed, error %1 (errno %2 %3)")
+                                                                .arg(e).arg(raw).arg(raw ? QString::fromLocal8Bit(strerror(raw)) : QString()));
     if (e != NO_ERROR || stale()) return;
     {
       QMutexLocker lock(&shared->Mutex);
@@ -222,6 +229,7 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
           return TSmbLibrary::Get().WorkstationGroup(address, c, group) == 0 ? int(NO_ERROR) : int(ERROR_ACCESS_DENIED);
         },
         stale);
+    if (g != NO_ERROR) qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << ": workgroup not given, error" << g;
     if (g != NO_ERROR || stale()) return;
     if (!WinPath::IsPlainEntryName(group)) return;
     QMutexLocker lock(&shared->Mutex);
@@ -299,6 +307,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   // Without an address there is nothing to probe, and the library's own
   // NetBIOS name queries would only cost more time.
   host = Address(server);
+  if (host.isEmpty()) qCDebug(LogSmb).noquote() << server << ": no address";
   if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
@@ -315,6 +324,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
       key, SmbCredentials::System(), remembered,
       [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
+  if (e != NO_ERROR) qCDebug(LogSmb).noquote() << server << "at" << host << ": failed, error" << e;
   if (e == NO_ERROR && remembered != before) {
     QMutexLocker lock(&FShared->Mutex);
     FShared->Credential.insert(key, remembered);
@@ -429,6 +439,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     return ERROR_NO_NETWORK;
   };
   if (TSmbLibrary::Stopped()) return stopped();
+  qCDebug(LogSmb) << "scan: discovery named" << found.size() << "server(s)";
   QHash<QString, QString> seen, domains;
   for (const TFoundServer& s : found) {
     if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), Dotted(s.Addresses.first()));
@@ -480,6 +491,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       if (domainKey.isEmpty()) FShared->GroupOf.insert(serverKey, s.Group);
       else FShared->DomainName.insert(domainKey, s.Group);
     } else if (s.Group.isEmpty()) {
+      qCDebug(LogSmb).noquote() << s.Name << ": workgroup not given (error" << e << "), taking the local one";
       if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
       s.Group = local;
     }
@@ -566,6 +578,7 @@ int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
     }
     return TOutcome::Failed;
   });
+  if (e != NO_ERROR) qCDebug(LogSmb).noquote() << "share list of" << server << "failed, error" << e;
   return e;
 }
 
@@ -606,7 +619,10 @@ int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
     if (r == TSmbLibrary::Abandoned) return Abandoned();
     return r == 0 ? NO_ERROR : r == 1003 ? ERROR_ACCESS_DENIED : SmbErrors::FromNetApi(unsigned(r));
   });
-  if (e) return e;
+  if (e) {
+    qCDebug(LogSmb).noquote() << "server information of" << server << "failed, error" << e;
+    return e;
+  }
   out = info;
   return NERR_Success;
 }

@@ -19,6 +19,8 @@
 
 #include <cstring>
 
+#include "platform/Log.h"
+
 namespace SmbProbe {
 
 namespace {
@@ -110,6 +112,11 @@ void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, 
            int budgetMs = BudgetMs) {
   bool connected = false;
   const bool answers = Answers(host, port, budgetMs, stop, &connected);
+  qCDebug(LogSmb).noquote() << "probe of" << Key(host, port) << "->"
+                            << (answers                ? "answers"
+                                : stop && stop()       ? "interrupted"
+                                : connected            ? "took the connection, no answer in time"
+                                                       : "no connection");
   QMutexLocker lock(&KnownLock());
   if (stop && stop()) {
     // An interrupted probe proves nothing: forget it, so the next asks anew.
