@@ -152,7 +152,7 @@ void TMdnsClient::Read(int socketIndex) {
       ++taken;
       added = true;
     }
-    if (taken) qCDebug(LogDiscovery) << "mDNS: answer from" << DiscoveryNet::ToString(from) << "with" << taken << "record(s)";
+    if (taken) qCDebug(LogDiscovery).noquote() << "mDNS: answer from" << DiscoveryNet::ToString(from) << "with" << taken << "record(s)";
   }
   if (added) LastAnswerMs = DiscoveryNet::NowMs();
   if (!added || Mode != TMode::BrowseSmb) return;

@@ -229,7 +229,7 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
           return TSmbLibrary::Get().WorkstationGroup(address, c, group) == 0 ? int(NO_ERROR) : int(ERROR_ACCESS_DENIED);
         },
         stale);
-    if (g != NO_ERROR) qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << ": workgroup not given, error" << g;
+    if (g != NO_ERROR) qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << "-> workgroup not given, error" << g;
     if (g != NO_ERROR || stale()) return;
     if (!WinPath::IsPlainEntryName(group)) return;
     QMutexLocker lock(&shared->Mutex);
@@ -307,7 +307,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   // Without an address there is nothing to probe, and the library's own
   // NetBIOS name queries would only cost more time.
   host = Address(server);
-  if (host.isEmpty()) qCDebug(LogSmb).noquote() << server << ": no address";
+  if (host.isEmpty()) qCDebug(LogSmb).noquote() << server << "has no address";
   if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
@@ -324,7 +324,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
       key, SmbCredentials::System(), remembered,
       [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
-  if (e != NO_ERROR) qCDebug(LogSmb).noquote() << server << "at" << host << ": failed, error" << e;
+  if (e != NO_ERROR) qCDebug(LogSmb).noquote() << server << "at" << host << "failed, error" << e;
   if (e == NO_ERROR && remembered != before) {
     QMutexLocker lock(&FShared->Mutex);
     FShared->Credential.insert(key, remembered);
