@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "platform/Log.h"
+
 namespace {
 
 // Bounds on what a crowded (or hostile) link can make this run keep and work through.
@@ -145,6 +147,7 @@ void TMdnsClient::Read(int socketIndex) {
       ++taken;
       added = true;
     }
+    if (taken) qCDebug(LogDiscovery).noquote() << "mDNS: answer from" << DiscoveryNet::ToString(from) << "with" << taken << "record(s)";
   }
   if (added) LastAnswerMs = DiscoveryNet::NowMs();
   if (!added || Mode != TMode::BrowseSmb) return;

@@ -5,12 +5,14 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/Log.h"
 #include "platform/WinPath.h"
 
 extern char** environ;
@@ -77,6 +79,7 @@ TNetBiosBrowse::TNetBiosBrowse(const QString& helperPath, int budgetMs,
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   if (rc != 0) {
+    qCDebug(LogDiscovery) << "NetBIOS: browse helper" << helperPath << "not started:" << std::strerror(rc);
     close(fds[0]);
     return;
   }
@@ -119,6 +122,7 @@ void TNetBiosBrowse::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
       break;
     }
     TakeLines(ended);
+    if (ended) qCDebug(LogDiscovery) << "NetBIOS: browse helper done," << Lines.size() << "line(s)";
     if (ended) Stop();
   }
   Resolver.Dispatch(fds + 1, count - 1, nowMs);
@@ -145,6 +149,7 @@ void TNetBiosBrowse::TakeLines(bool all) {
     NetBios::TBrowseLine parsed;
     if (line.size() > NetBios::kMaxLine || Lines.size() >= NetBios::kMaxLines || !NetBios::ParseBrowseLine(line, parsed)) continue;
     Lines.append(parsed);
+    if (parsed.IsServer) qCDebug(LogDiscovery).noquote() << "NetBIOS: browse list names" << parsed.Server << "in" << parsed.Group;
     if (parsed.IsServer) Resolver.Query(parsed.Server);
   }
 }

@@ -2,6 +2,8 @@
 
 #include <QRandomGenerator>
 
+#include "platform/Log.h"
+
 namespace NetBios {
 
 namespace {
@@ -115,6 +117,8 @@ void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
       QList<TIpv4> addresses;
       if (!NetBios::ParseAnswer(data, id, it.value(), addresses)) continue;
       QList<TIpv4>& known = Answers[it.value()];
+      if (!known.contains(addresses.first()))
+        qCDebug(LogDiscovery).noquote() << "NetBIOS: name" << it.value() << "is at" << DiscoveryNet::ToString(addresses.first());
       for (const TIpv4& a : addresses)
         if (!known.contains(a)) known.append(a);
     }

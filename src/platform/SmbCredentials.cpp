@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMutex>
 
+#include "platform/Log.h"
 #include "platform/SmbErrors.h"
 #include "platform/SmbKeyring.h"
 #include "platform/WinError.h"
@@ -104,14 +105,26 @@ namespace {
 
 class TSystemSources : public TSmbCredentialSources {
  public:
-  QList<TSmbCredential> Keyring(const QString& server) override { return FKeyring.Get(server); }
+  QList<TSmbCredential> Keyring(const QString& server) override {
+    const QList<TSmbCredential> found = FKeyring.Get(server);
+    qCDebug(LogCredentials).noquote() << "keyring holds" << found.size() << "password(s) for" << server;
+    return found;
+  }
   bool AuthFile(TSmbCredential& out) override {
     // Read at each use: the user may fix the file between two scans.
     const QString path = qEnvironmentVariable("TRAWLIX_SMB_AUTH");
-    if (path.isEmpty()) return false;
+    if (path.isEmpty()) {
+      qCDebug(LogCredentials) << "no authentication file: TRAWLIX_SMB_AUTH is not set";
+      return false;
+    }
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    return ParseAuthFile(f.read(64 * 1024), out);
+    if (!f.open(QIODevice::ReadOnly)) {
+      qCDebug(LogCredentials) << "authentication file" << path << "unreadable:" << f.errorString();
+      return false;
+    }
+    const bool parsed = ParseAuthFile(f.read(64 * 1024), out);
+    if (!parsed) qCDebug(LogCredentials) << "authentication file" << path << "names no user";
+    return parsed;
   }
   void NewScan() override { FKeyring.NewScan(); }
 
@@ -146,12 +159,14 @@ int TryInOrder(const TSmbServerId& server, TSmbCredentialSources& sources, TSmbL
   QList<TSmbCredential> tried;
   QList<TSmbCredential> order{TSmbCredential()};
   bool keyringAsked = false, fileAsked = false;
+  qsizetype keyringEnd = 1;  // where the keyring's entries end in the order, for the log
   // The order grows as far as it is needed: the keyring and the file are
   // read only when what comes before them was refused.
   auto ensure = [&](int index) {
     if (index >= order.size() && !keyringAsked) {
       keyringAsked = true;
       order += sources.Keyring(server.Name);
+      keyringEnd = order.size();
     }
     if (index >= order.size() && !fileAsked) {
       fileAsked = true;
@@ -175,6 +190,11 @@ int TryInOrder(const TSmbServerId& server, TSmbCredentialSources& sources, TSmbL
     const int r = attempt(c);
     if (password) logons.End(server.Name, c, r);
     result = r;
+    // Who was tried, never with what password.
+    qCDebug(LogCredentials).noquote().nospace()
+        << server.Name << ": " << (index == 0 ? "ticket or guest" : index < keyringEnd ? "keyring" : "authentication file")
+        << (c.User.isEmpty() ? QString() : QStringLiteral(" as %1\\%2").arg(c.Domain, c.User))
+        << " -> " << (r == NO_ERROR ? QStringLiteral("accepted") : QStringLiteral("error %1").arg(r));
     if (SmbErrors::IsAccessDenied(r)) return false;
     if (r == NO_ERROR) remembered = index;
     return true;

@@ -1,6 +1,7 @@
 #include "SmbDiscovery.h"
 
 #include "platform/LlmnrClient.h"
+#include "platform/Log.h"
 #include "platform/MdnsClient.h"
 #include "platform/SmbDiscoveryRun.h"
 #include "platform/WinPath.h"
@@ -28,14 +29,20 @@ bool IsServerName(const QString& name) {
 bool LlmnrLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {
   TLlmnrClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 252}, 5355), name);
   DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + std::max(timeoutMs, 0), {});
-  return client.Address(address);
+  const bool found = client.Address(address);
+  qCDebug(LogDiscovery).noquote() << "LLMNR lookup of" << name << "->"
+                                  << (found ? DiscoveryNet::ToString(address) : QStringLiteral("no answer"));
+  return found;
 }
 
 bool MdnsLookup(const QString& name, int timeoutMs, std::array<quint8, 4>& address) {
   TMdnsClient client(DiscoveryNet::MulticastTargets({224, 0, 0, 251}, 5353), TMdnsClient::TMode::LookupHost, name,
                      OnSegment());
   DiscoveryNet::RunLoop({&client}, DiscoveryNet::NowMs() + std::max(timeoutMs, 0), {});
-  return client.Address(address);
+  const bool found = client.Address(address);
+  qCDebug(LogDiscovery).noquote() << "mDNS lookup of" << name << "->"
+                                  << (found ? DiscoveryNet::ToString(address) : QStringLiteral("no answer"));
+  return found;
 }
 
 }  // namespace SmbDiscovery

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/Log.h"
 #include "platform/MdnsClient.h"
 #include "platform/NetBiosBrowse.h"
 #include "platform/WsdClient.h"
@@ -69,6 +70,10 @@ TSetup DefaultSetup() {
   s.NetBios = DiscoveryNet::BroadcastTargets(137);
   s.BrowseHelper = NetBios::HelperPath();
   s.MdnsAccept = OnSegment();
+  // No interface to ask on, or no helper, explains a scan that finds nothing.
+  qCDebug(LogDiscovery).nospace() << "asking on " << s.Wsd.size() << " multicast and " << s.NetBios.size()
+                                  << " broadcast interface(s); browse helper: "
+                                  << (s.BrowseHelper.isEmpty() ? QStringLiteral("not found") : s.BrowseHelper);
   return s;
 }
 
@@ -166,7 +171,18 @@ QList<TFoundServer> RunWith(const TSetup& setup, int budgetMs, const std::functi
   if (onFound) sources.push_back(&watch);
   DiscoveryNet::RunLoop(sources, deadline, stop);
   if (browse) browse->Stop();
-  return Merge(Gather(wsd, mdns, browse.get()));
+  const QList<TFoundServer> merged = Merge(Gather(wsd, mdns, browse.get()));
+  qCDebug(LogDiscovery) << "found" << merged.size() << "server(s)";
+  for (const TFoundServer& f : merged) {
+    QStringList addresses;
+    for (const auto& a : f.Addresses) addresses.append(DiscoveryNet::ToString(a));
+    qCDebug(LogDiscovery).noquote().nospace()
+        << "server " << f.Name << " in " << (f.Group.isEmpty() ? QStringLiteral("(no group)") : f.Group)
+        << (f.GroupIsDomain ? " (DNS domain)" : "") << " at "
+        << (addresses.isEmpty() ? QStringLiteral("(no address)") : addresses.join(u' ')) << " from "
+        << f.Sources.join(u',');
+  }
+  return merged;
 }
 
 }  // namespace SmbDiscovery

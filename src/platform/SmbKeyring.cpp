@@ -2,6 +2,7 @@
 // turn into macros.
 #include <libsecret/secret.h>
 
+#include "platform/Log.h"
 #include "platform/SmbKeyring.h"
 
 #include <QDir>
@@ -33,12 +34,14 @@ void Search(SecretService* service, const QByteArray& host, TAnswer& out) {
   GList* items = secret_service_search_sync(
       service, SECRET_SCHEMA_COMPAT_NETWORK, attrs,
       static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS), nullptr, &error);
+  if (error) qCDebug(LogCredentials) << "keyring search for" << host.constData() << "failed:" << error->message;
   g_clear_error(&error);
   g_hash_table_unref(attrs);
   for (GList* l = items; l; l = l->next) {
     auto* item = static_cast<SecretItem*>(l->data);
     if (secret_item_get_locked(item)) {
       out.Locked = true;
+      qCDebug(LogCredentials) << "keyring entry for" << host.constData() << "is locked: passed over";
       continue;
     }
     SecretValue* value = secret_item_get_secret(item);
@@ -59,10 +62,12 @@ void Search(SecretService* service, const QByteArray& host, TAnswer& out) {
 
 TAnswer Lookup(const QString& server) {
   TAnswer out;
+  if (!server.isEmpty() && !HaveSessionBus()) qCDebug(LogCredentials) << "no session bus: the keyring is not asked";
   if (server.isEmpty() || !HaveSessionBus()) return out;
   GError* error = nullptr;
   SecretService* service = secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &error);
   if (!service) {
+    qCDebug(LogCredentials) << "no keyring service:" << (error ? error->message : "unknown reason");
     g_clear_error(&error);
     return out;
   }

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/FileAttr.h"
+#include "platform/Log.h"
 #include "platform/SmbErrors.h"
 #include "platform/Thread.h"
 
@@ -122,6 +123,7 @@ bool Init() {
     libnetapi_set_username(s.Net, "");
     libnetapi_set_password(s.Net, "");
   } else {
+    qCDebug(LogSmb) << "libnetapi not available: server information and workgroups cannot be asked";
     s.Net = nullptr;
   }
   SMBCCTX* ctx = smbc_new_context();
@@ -140,6 +142,7 @@ bool Init() {
   smbc_setOptionNoAutoAnonymousLogin(ctx, 1);
   smbc_setTimeout(ctx, 5000);
   if (!smbc_init_context(ctx)) {
+    qCDebug(LogSmb) << "libsmbclient context not initialised: errno" << errno << std::strerror(errno);
     smbc_free_context(ctx, 0);
     return false;
   }
@@ -201,6 +204,15 @@ int AttrsFromMode(const struct stat& st) {
 }
 
 QString Text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+
+// Logs a failed library call with what it was about (URLs carry no
+// password: the authentication callback hands those out), and passes its
+// errno on.
+int Failed(const char* what, const QByteArray& url, int err) {
+  qCDebug(LogSmb).nospace() << what << " " << url.constData() << " failed: errno " << err << " (" << std::strerror(err)
+                            << ")";
+  return err;
+}
 
 // Runs `call` (errno result) as WithCCacheRetry does. A connection the
 // library kept from before may have died (the server restarted, the link
@@ -332,6 +344,8 @@ int TSmbLibrary::NetCall(const QString& host, const TSmbCredential& c, Value& ou
         if (!Init() || !S().Net) return;
         UseCredential(c);
         o->Status = call(h.constData(), o->Result);
+        // The status is a Windows error number (53: no such server, 5: access denied).
+        if (o->Status) qCDebug(LogSmb) << "libnetapi call on" << h.constData() << "failed: status" << o->Status;
       }))
     return Abandoned;
   out = o->Result;
@@ -343,7 +357,7 @@ int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<T
     SMBCCTX* ctx = S().Ctx;
     errno = 0;
     SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
-    if (!dir) return errno ? errno : EIO;
+    if (!dir) return Failed("list", url, errno ? errno : EIO);
     entries.clear();
     // The library fetched the whole listing at opendir; what errno holds at
     // its end is no failure. readdirplus hands out each entry as listed;
@@ -386,7 +400,7 @@ int TSmbLibrary::Stat(const QByteArray& url, const TSmbCredential& c, TSmbEntry&
     struct stat st;
     std::memset(&st, 0, sizeof st);
     errno = 0;
-    if (smbc_getFunctionStat(S().Ctx)(S().Ctx, url.constData(), &st) != 0) return errno ? errno : EIO;
+    if (smbc_getFunctionStat(S().Ctx)(S().Ctx, url.constData(), &st) != 0) return Failed("stat", url, errno ? errno : EIO);
     entry.Attrs = AttrsFromMode(st);
     entry.Size = S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
     entry.WriteTimeNs = Ns(st.st_mtim);
@@ -412,7 +426,7 @@ int TSmbLibrary::Shares(const QByteArray& serverUrl, const TSmbCredential& c, QL
     SMBCCTX* ctx = S().Ctx;
     errno = 0;
     SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, serverUrl.constData());
-    if (!dir) return errno ? errno : EIO;
+    if (!dir) return Failed("share list", serverUrl, errno ? errno : EIO);
     shares.clear();
     while (const smbc_dirent* d = smbc_getFunctionReaddir(ctx)(ctx, dir)) {
       TSmbShare s;
@@ -442,7 +456,10 @@ int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& ha
       f = smbc_getFunctionOpen(S().Ctx)(S().Ctx, url.constData(), O_RDONLY, 0);
       return f ? 0 : (errno ? errno : EIO);
     });
-    if (!f) return;
+    if (!f) {
+      Failed("open", url, o->Err);
+      return;
+    }
     struct stat st;
     std::memset(&st, 0, sizeof st);
     errno = 0;

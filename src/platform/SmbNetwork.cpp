@@ -21,6 +21,7 @@
 #include "platform/SmbCredentials.h"
 #include "platform/SmbDiscoveryLoop.h"
 #include "platform/SmbErrors.h"
+#include "platform/Log.h"
 #include "platform/SmbLibrary.h"
 #include "platform/SmbLibraryFile.h"
 #include "platform/SmbProbe.h"
@@ -91,6 +92,7 @@ QString FindAddress(const QString& name) {
   if (found.isEmpty() && !name.contains(u'.')) found = LookUp(name + QLatin1String(".local"), LookupMs);
   if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::LlmnrLookup(name, LookupMs, a)) found = DiscoveryNet::ToString(a);
   if (found.isEmpty() && !TSmbLibrary::Stopped() && SmbDiscovery::MdnsLookup(name, LookupMs, a)) found = DiscoveryNet::ToString(a);
+  qCDebug(LogSmb).noquote() << "address of" << name << "->" << (found.isEmpty() ? QStringLiteral("not found") : found);
   return found;
 }
 
@@ -180,6 +182,7 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
       shared->Changed.wakeAll();
     };
     if (!SmbProbe::Cached(address, stale) || stale()) {
+      qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << "->" << (stale() ? "scan over" : "no answer");
       // One that took the connection but was slow the walk asks patiently.
       listed(stale() || SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH, {});
       return;
@@ -203,6 +206,10 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
         },
         stale);
     listed(stale() || (e != NO_ERROR && SmbShareList::IsTimeout(raw)) ? ERROR_SEM_TIMEOUT : e, shares);
+    qCDebug(LogSmb).noquote().nospace() << "meeting " << key << " at " << address << ": "
+                                        << (e == NO_ERROR ? QStringLiteral("%1 share(s)").arg(shares.size())
+                                                          : QStringLiteral("share list failed, error %1 (errno %2 %3)")
+                                                                .arg(e).arg(raw).arg(raw ? QString::fromLocal8Bit(strerror(raw)) : QString()));
     if (e != NO_ERROR || stale()) return;
     {
       QMutexLocker lock(&shared->Mutex);
@@ -215,7 +222,10 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
     // Once, with the credential the server just took: libnetapi cannot
     // tell a refusal from other failures.
     QString group;
-    if (stale() || TSmbLibrary::Get().WorkstationGroup(address, accepted, group) != 0 || stale()) return;
+    if (stale()) return;
+    const int g = TSmbLibrary::Get().WorkstationGroup(address, accepted, group);
+    if (g != 0) qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << "-> workgroup not given, status" << g;
+    if (g != 0 || stale()) return;
     if (!WinPath::IsPlainEntryName(group)) return;
     QMutexLocker lock(&shared->Mutex);
     shared->GroupOf.insert(GroupKey(key, address), group.toUpper());
@@ -291,6 +301,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
   // Without an address there is nothing to probe, and the library's own
   // NetBIOS name queries would only cost more time.
   host = Address(server);
+  if (host.isEmpty()) qCDebug(LogSmb).noquote() << server << "has no address";
   if (host.isEmpty() || !SmbProbe::Cached(host, StopTest())) return ERROR_BAD_NETPATH;
   if (TSmbLibrary::Stopped()) return Abandoned();
   const QString key = Bare(server).toUpper();
@@ -312,6 +323,7 @@ int TSmbNetwork::WithServer(const QString& server, QString& host,
       id, SmbCredentials::System(), TSmbLogons::Process(), remembered,
       [&](const TSmbCredential& c) { return attempt(c.User.isEmpty() && !ticketHost.isEmpty() ? ticketHost : host, c); },
       StopTest());
+  if (e != NO_ERROR) qCDebug(LogSmb).noquote() << server << "at" << host << "failed, error" << e;
   if (e == NO_ERROR && remembered != before) {
     QMutexLocker lock(&FShared->Mutex);
     FShared->Credential.insert(key, remembered);
@@ -461,6 +473,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
     return ERROR_NO_NETWORK;
   };
   if (TSmbLibrary::Stopped()) return stopped();
+  qCDebug(LogSmb) << "scan: discovery named" << found.size() << "server(s)";
   QHash<QString, QString> seen, domains;
   for (const TFoundServer& s : found) {
     if (!s.Addresses.isEmpty() && !seen.contains(s.Name.toUpper())) seen.insert(s.Name.toUpper(), DiscoveryNet::ToString(s.Addresses.first()));
@@ -512,6 +525,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       if (domainKey.isEmpty()) FShared->GroupOf.insert(serverKey, s.Group);
       else FShared->DomainName.insert(domainKey, s.Group);
     } else if (s.Group.isEmpty()) {
+      qCDebug(LogSmb).noquote() << s.Name << ": workgroup not given (error" << e << "), taking the local one";
       if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
       s.Group = local;
     }
@@ -600,6 +614,7 @@ int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
     }
     return TOutcome::Failed;
   });
+  if (e != NO_ERROR) qCDebug(LogSmb).noquote() << "share list of" << server << "failed, error" << e;
   return e;
 }
 
@@ -639,7 +654,10 @@ int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
     if (r == TSmbLibrary::Abandoned) return Abandoned();
     return SmbErrors::FromNetApi(unsigned(r));
   });
-  if (e) return e;
+  if (e) {
+    qCDebug(LogSmb).noquote() << "server information of" << server << "failed, error" << e;
+    return e;
+  }
   out = info;
   return NERR_Success;
 }

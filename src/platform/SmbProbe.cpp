@@ -18,6 +18,7 @@
 
 #include <cstring>
 
+#include "platform/Log.h"
 #include "platform/SmbDiscoveryLoop.h"
 
 namespace SmbProbe {
@@ -105,6 +106,11 @@ void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, 
            int budgetMs = BudgetMs) {
   bool connected = false;
   const bool answers = Answers(host, port, budgetMs, stop, &connected);
+  qCDebug(LogSmb).noquote() << "probe of" << Key(host, port) << "->"
+                            << (answers                ? "answers"
+                                : stop && stop()       ? "interrupted"
+                                : connected            ? "took the connection, no answer in time"
+                                                       : "no connection");
   QMutexLocker lock(&KnownLock());
   if (stop && stop()) {
     // An interrupted probe proves nothing: forget it, so the next asks anew.

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/Log.h"
 #include "platform/WsdMessage.h"
 
 namespace {
@@ -118,6 +119,7 @@ void TWsdClient::OnMatch(int socketIndex, const TIpv4& from, const QString& endp
     device->Endpoint = endpoint;
     device->From = from;
     device->Socket = socketIndex;
+    qCDebug(LogDiscovery).noquote() << "WSD: answer from" << DiscoveryNet::ToString(from) << "endpoint" << endpoint;
   }
   if (hasTypes) {
     device->Types = types;
@@ -161,7 +163,10 @@ void TWsdClient::StartGet(TDevice& device, qint64 nowMs) {
     }
     if (same) break;
   }
-  if (!found) return;
+  if (!found) {
+    qCDebug(LogDiscovery) << "WSD:" << DiscoveryNet::ToString(device.From) << "gave no usable address:" << device.XAddrs;
+    return;
+  }
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return;
   sockaddr_in a{};
@@ -180,16 +185,17 @@ void TWsdClient::StartGet(TDevice& device, qint64 nowMs) {
 }
 
 void TWsdClient::StepGet(TDevice& device, short revents, qint64 nowMs) {
-  auto fail = [&] {
+  auto fail = [&](const char* why = nullptr) {
+    if (why) qCDebug(LogDiscovery) << "WSD: metadata from" << DiscoveryNet::ToString(device.From) << why;
     DiscoveryNet::Close(device.Fd);
     device.State = TState::Done;
   };
-  if (nowMs - device.GetStarted >= GetTimeoutMs) return fail();
+  if (nowMs - device.GetStarted >= GetTimeoutMs) return fail("timed out");
   if (device.State == TState::Connecting) {
     if (!(revents & (POLLOUT | POLLERR | POLLHUP))) return;
     int err = 0;
     socklen_t len = sizeof err;
-    if (getsockopt(device.Fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return fail();
+    if (getsockopt(device.Fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) return fail(err ? std::strerror(err) : "not connected");
     device.State = TState::Sending;
   }
   if (device.State == TState::Sending) {
@@ -207,13 +213,13 @@ void TWsdClient::StepGet(TDevice& device, short revents, qint64 nowMs) {
   char buf[16384];
   ssize_t n = recv(device.Fd, buf, sizeof buf, 0);
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
-  if (n < 0) return fail();
+  if (n < 0) return fail(std::strerror(errno));
   if (n > 0) device.In.append(buf, n);
-  if (device.In.size() > kMaxResponse) return fail();
+  if (device.In.size() > kMaxResponse) return fail("too large");
   QByteArray body;
   Wsd::THttpResult r = Wsd::ParseHttpResponse(device.In, n == 0, body);
   if (r == Wsd::THttpResult::Incomplete) return;
-  fail();
+  fail(r == Wsd::THttpResult::Complete ? nullptr : "not an HTTP answer");
   LastNewsAt = nowMs;
   if (r == Wsd::THttpResult::Complete) FinishGet(device, body);
 }
@@ -221,7 +227,12 @@ void TWsdClient::StepGet(TDevice& device, short revents, qint64 nowMs) {
 void TWsdClient::FinishGet(TDevice& device, const QByteArray& body) {
   QString computer;
   TComputer c;
-  if (!Wsd::ParseComputer(body, computer) || !Wsd::SplitComputer(computer, c.Name, c.Group, c.GroupIsDomain)) return;
+  if (!Wsd::ParseComputer(body, computer) || !Wsd::SplitComputer(computer, c.Name, c.Group, c.GroupIsDomain)) {
+    qCDebug(LogDiscovery) << "WSD: metadata from" << DiscoveryNet::ToString(device.From) << "names no computer";
+    return;
+  }
+  qCDebug(LogDiscovery).noquote() << "WSD:" << DiscoveryNet::ToString(device.From) << "is" << c.Name << "in" << c.Group
+                                  << (c.GroupIsDomain ? "(domain)" : "(workgroup)");
   c.Address = device.From;
   device.Computer = c;
   device.Found = true;
