@@ -513,10 +513,8 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       continue;
     }
     QString group;
-    const int e = WithLogon(s.Name, [&](const QString& h, const TSmbCredential& c) {
-      const int r = TSmbLibrary::Get().WorkstationGroup(h, c, group);
-      if (r == TSmbLibrary::Abandoned) return Abandoned();
-      return r == 0 ? NO_ERROR : SmbErrors::FromNetApi(unsigned(r));
+    const int e = NetApiQuery(s.Name, "workgroup", [&](const QString& h, const TSmbCredential& c) {
+      return TSmbLibrary::Get().WorkstationGroup(h, c, group);
     });
     if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
       s.Group = group.toUpper();
@@ -525,7 +523,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       if (domainKey.isEmpty()) FShared->GroupOf.insert(serverKey, s.Group);
       else FShared->DomainName.insert(domainKey, s.Group);
     } else if (s.Group.isEmpty()) {
-      qCDebug(LogSmb).noquote() << s.Name << ": workgroup not given (error" << e << "), taking the local one";
+      qCDebug(LogSmb).noquote() << s.Name << ": workgroup not given, taking the local one";
       if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
       s.Group = local;
     }
@@ -647,31 +645,33 @@ int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
 
 // ------------------------------------------------------------ server information
 
-int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
-  SERVER_INFO_101 info;
+int TSmbNetwork::NetApiQuery(const QString& server, const char* what,
+                             const std::function<int(const QString& host, const TSmbCredential&)>& call) {
   const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
-    const int r = TSmbLibrary::Get().ServerInfo(h, c, info);
+    const int r = call(h, c);
     if (r == TSmbLibrary::Abandoned) return Abandoned();
     return SmbErrors::FromNetApi(unsigned(r));
   });
-  if (e) {
-    qCDebug(LogSmb).noquote() << "server information of" << server << "failed, error" << e;
-    return e;
-  }
-  out = info;
-  return NERR_Success;
+  if (e) qCDebug(LogSmb).noquote() << what << "of" << server << "failed, error" << e;
+  return e;
+}
+
+int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
+  SERVER_INFO_101 info;
+  const int e = NetApiQuery(server, "server information", [&](const QString& h, const TSmbCredential& c) {
+    return TSmbLibrary::Get().ServerInfo(h, c, info);
+  });
+  if (e == NERR_Success) out = info;
+  return e;
 }
 
 int TSmbNetwork::TimeOfDay(const QString& server, TIME_OF_DAY_INFO& out) {
   TIME_OF_DAY_INFO tod;
-  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
-    const int r = TSmbLibrary::Get().TimeOfDay(h, c, tod);
-    if (r == TSmbLibrary::Abandoned) return Abandoned();
-    return SmbErrors::FromNetApi(unsigned(r));
+  const int e = NetApiQuery(server, "time of day", [&](const QString& h, const TSmbCredential& c) {
+    return TSmbLibrary::Get().TimeOfDay(h, c, tod);
   });
-  if (e) return e;
-  out = tod;
-  return NERR_Success;
+  if (e == NERR_Success) out = tod;
+  return e;
 }
 
 bool TSmbNetwork::HostAddress(const QString& name, std::array<quint8, 4>& address) {

@@ -64,6 +64,11 @@ class TSmbNetwork : public TNetBackend {
   // refused logon as it reports any failure, so its answer never moves on
   // to the next credential. `call` returns a Windows code.
   int WithLogon(const QString& server, const std::function<int(const QString& host, const TSmbCredential&)>& call);
+  // A libnetapi query through WithLogon: `call` returns the library's status
+  // (or TSmbLibrary::Abandoned); the answer is a Windows code, and a failure
+  // is logged as `what` of the server.
+  int NetApiQuery(const QString& server, const char* what,
+                  const std::function<int(const QString& host, const TSmbCredential&)>& call);
   int Discover(QList<NetApi::NETRESOURCE>& out);
   // Looks up, side by side and for at most the scan's time, the servers
   // discovery named without an address.
