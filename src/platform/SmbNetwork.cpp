@@ -365,6 +365,23 @@ int TSmbNetwork::WithLogon(const QString& server, const std::function<int(const 
   return call(ticketHost.isEmpty() ? host : ticketHost, c);
 }
 
+template <typename TRecord>
+int TSmbNetwork::NetApiRecord(const QString& server, const char* what, TRecord& out,
+                              int (TSmbLibrary::*call)(const QString&, const TSmbCredential&, TRecord&)) {
+  TRecord record;
+  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
+    const int r = (TSmbLibrary::Get().*call)(h, c, record);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromNetApi(unsigned(r));
+  });
+  if (e) {
+    qCDebug(LogSmb).noquote() << what << "of" << server << "failed, error" << e;
+    return e;
+  }
+  out = record;
+  return NERR_Success;
+}
+
 // ------------------------------------------------------------ files
 
 int TSmbNetwork::ListFolder(const TFsPath& folder, const TWildMask& mask, TSearchRec& self, QList<TSearchRec>& out) {
@@ -513,9 +530,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       continue;
     }
     QString group;
-    const int e = NetApiQuery(s.Name, "workgroup", [&](const QString& h, const TSmbCredential& c) {
-      return TSmbLibrary::Get().WorkstationGroup(h, c, group);
-    });
+    const int e = NetApiRecord(s.Name, "workgroup", group, &TSmbLibrary::WorkstationGroup);
     if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
       s.Group = group.toUpper();
       s.GroupIsDomain = false;
@@ -645,33 +660,12 @@ int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
 
 // ------------------------------------------------------------ server information
 
-int TSmbNetwork::NetApiQuery(const QString& server, const char* what,
-                             const std::function<int(const QString& host, const TSmbCredential&)>& call) {
-  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
-    const int r = call(h, c);
-    if (r == TSmbLibrary::Abandoned) return Abandoned();
-    return SmbErrors::FromNetApi(unsigned(r));
-  });
-  if (e) qCDebug(LogSmb).noquote() << what << "of" << server << "failed, error" << e;
-  return e;
-}
-
 int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
-  SERVER_INFO_101 info;
-  const int e = NetApiQuery(server, "server information", [&](const QString& h, const TSmbCredential& c) {
-    return TSmbLibrary::Get().ServerInfo(h, c, info);
-  });
-  if (e == NERR_Success) out = info;
-  return e;
+  return NetApiRecord(server, "server information", out, &TSmbLibrary::ServerInfo);
 }
 
 int TSmbNetwork::TimeOfDay(const QString& server, TIME_OF_DAY_INFO& out) {
-  TIME_OF_DAY_INFO tod;
-  const int e = NetApiQuery(server, "time of day", [&](const QString& h, const TSmbCredential& c) {
-    return TSmbLibrary::Get().TimeOfDay(h, c, tod);
-  });
-  if (e == NERR_Success) out = tod;
-  return e;
+  return NetApiRecord(server, "time of day", out, &TSmbLibrary::TimeOfDay);
 }
 
 bool TSmbNetwork::HostAddress(const QString& name, std::array<quint8, 4>& address) {
