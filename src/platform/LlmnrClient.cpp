@@ -19,34 +19,34 @@ bool AnswerAddress(const QByteArray& answer, quint16 id, const Dns::TName& name,
 }  // namespace Llmnr
 
 TLlmnrClient::TLlmnrClient(const QList<DiscoveryNet::TTarget>& targets, const QString& name)
-    : Name(Dns::NameFromText(name)), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))) {
-  if (Name.isEmpty()) return;
-  Sockets.Open(targets);
+    : FName(Dns::NameFromText(name)), FId(quint16(QRandomGenerator::global()->bounded(1, 0xffff))) {
+  if (FName.isEmpty()) return;
+  FSockets.Open(targets);
 }
 
 TLlmnrClient::~TLlmnrClient() = default;
 
 void TLlmnrClient::Collect(std::vector<pollfd>& fds, qint64&) {
-  if (!Sent) {
-    Sent = true;
-    const QByteArray q = Dns::BuildQuery(Id, 0, Name, Dns::kTypeA);
-    Sockets.SendAll(q);
+  if (!FSent) {
+    FSent = true;
+    const QByteArray q = Dns::BuildQuery(FId, 0, FName, Dns::kTypeA);
+    FSockets.SendAll(q);
   }
-  Sockets.Collect(fds);
+  FSockets.Collect(fds);
 }
 
 void TLlmnrClient::Dispatch(const pollfd* fds, size_t count, qint64) {
-  for (size_t i = 0; i < count && i < size_t(Sockets.Count()) && !Found; ++i) {
+  for (size_t i = 0; i < count && i < size_t(FSockets.Count()) && !FFound; ++i) {
     if (!(fds[i].revents & POLLIN)) continue;
     QByteArray data;
     TIpv4 from{};
     quint16 port = 0;
-    for (int n = 0; n < 16 && !Found && Sockets.Receive(int(i), data, from, port); ++n)
-      Found = Llmnr::AnswerAddress(data, Id, Name, Result);
+    for (int n = 0; n < 16 && !FFound && FSockets.Receive(int(i), data, from, port); ++n)
+      FFound = Llmnr::AnswerAddress(data, FId, FName, FResult);
   }
 }
 
 bool TLlmnrClient::Address(TIpv4& address) const {
-  if (Found) address = Result;
-  return Found;
+  if (FFound) address = FResult;
+  return FFound;
 }

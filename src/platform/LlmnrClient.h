@@ -22,15 +22,15 @@ class TLlmnrClient : public DiscoveryNet::TPollSource {
 
   void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
   void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
-  bool Finished() const override { return Found || Sockets.IsEmpty(); }
+  bool Finished() const override { return FFound || FSockets.IsEmpty(); }
 
   bool Address(TIpv4& address) const;
 
  private:
-  DiscoveryNet::TUdpSockets Sockets;
-  Dns::TName Name;
-  quint16 Id;
-  bool Sent = false;
-  bool Found = false;
-  TIpv4 Result{};
+  DiscoveryNet::TUdpSockets FSockets;
+  Dns::TName FName;
+  quint16 FId;
+  bool FSent = false;
+  bool FFound = false;
+  TIpv4 FResult{};
 };

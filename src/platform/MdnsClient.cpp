@@ -9,16 +9,15 @@
 namespace {
 
 // Bounds on what a crowded (or hostile) link can make this run keep and work through.
-constexpr qsizetype kMaxRecords = 1024;
-constexpr qsizetype kMaxInstances = 128;
+constexpr qsizetype MaxRecords = 1024;
+constexpr qsizetype MaxInstances = 128;
 // What one answer, and one responder, can add: a host offers SMB once or a
 // few times, so one that names hundreds of services is not believed beyond this.
-constexpr int kMaxRecordsPerAnswer = 64;
-constexpr int kMaxInstancesPerResponder = 16;
+constexpr int MaxRecordsPerAnswer = 64;
+constexpr int MaxInstancesPerResponder = 16;
 // Responders answer within milliseconds; a browse ends once this long has
 // passed without news after its last question.
-constexpr qint64 kQuietMs = 400;
-constexpr quint16 kPort = 5353;
+constexpr qint64 QuietMs = 400;
 
 const Dns::TName& SmbService() {
   static const Dns::TName name = Dns::NameFromText(QStringLiteral("_smb._tcp.local"));
@@ -52,7 +51,7 @@ QList<TService> Assemble(const QList<Dns::TRecord>& records, const Dns::TName& s
       continue;
     bool seen = false;
     for (const Dns::TName& i : instances) seen = seen || Dns::SameName(i, r.Target);
-    if (!seen && instances.size() < kMaxInstances) instances.append(r.Target);
+    if (!seen && instances.size() < MaxInstances) instances.append(r.Target);
   }
   for (const Dns::TName& instance : instances) {
     TService s;
@@ -85,40 +84,40 @@ bool CanBeServer(const TIpv4& a, const QList<DiscoveryNet::TInterface>& interfac
 }  // namespace Mdns
 
 TMdnsClient::TMdnsClient(const QList<DiscoveryNet::TTarget>& targets, TMode mode, const QString& name, TAccept accept)
-    : Mode(mode), Id(quint16(QRandomGenerator::global()->bounded(1, 0xffff))), Accept(std::move(accept)) {
+    : FMode(mode), FId(quint16(QRandomGenerator::global()->bounded(1, 0xffff))), FAccept(std::move(accept)) {
   if (mode == TMode::BrowseSmb) {
-    Name = SmbService();
+    FName = SmbService();
   } else {
     QString n = name;
     if (!n.endsWith(QLatin1String(".local"), Qt::CaseInsensitive)) n += QLatin1String(".local");
-    Name = Dns::NameFromText(n);
+    FName = Dns::NameFromText(n);
   }
-  if (Name.isEmpty()) return;
-  Sockets.Open(targets);
+  if (FName.isEmpty()) return;
+  FSockets.Open(targets);
 }
 
 TMdnsClient::~TMdnsClient() = default;
 
 void TMdnsClient::Ask(const Dns::TName& name, quint16 type) {
   QByteArray key = Key(name, type);
-  if (Asked.contains(key)) return;
-  Asked.insert(key);
-  QByteArray q = Dns::BuildQuery(Id, 0, name, type);
+  if (FAsked.contains(key)) return;
+  FAsked.insert(key);
+  QByteArray q = Dns::BuildQuery(FId, 0, name, type);
   if (q.isEmpty()) return;
-  Sockets.SendAll(q);
-  LastAskMs = DiscoveryNet::NowMs();
+  FSockets.SendAll(q);
+  FLastAskMs = DiscoveryNet::NowMs();
 }
 
 void TMdnsClient::Collect(std::vector<pollfd>& fds, qint64&) {
-  if (!Started) {
-    Started = true;
-    Ask(Name, Mode == TMode::BrowseSmb ? Dns::kTypePtr : Dns::kTypeA);
+  if (!FStarted) {
+    FStarted = true;
+    Ask(FName, FMode == TMode::BrowseSmb ? Dns::kTypePtr : Dns::kTypeA);
   }
-  Sockets.Collect(fds);
+  FSockets.Collect(fds);
 }
 
 void TMdnsClient::Dispatch(const pollfd* fds, size_t count, qint64) {
-  for (size_t i = 0; i < count && i < size_t(Sockets.Count()); ++i)
+  for (size_t i = 0; i < count && i < size_t(FSockets.Count()); ++i)
     if (fds[i].revents & POLLIN) Read(int(i));
 }
 
@@ -127,48 +126,48 @@ void TMdnsClient::Read(int socketIndex) {
   TIpv4 from{};
   quint16 port = 0;
   bool added = false;
-  for (int n = 0; n < 64 && Sockets.Receive(socketIndex, data, from, port); ++n) {
+  for (int n = 0; n < 64 && FSockets.Receive(socketIndex, data, from, port); ++n) {
     Dns::TMessage m;
     // A legacy-unicast answer repeats the query's identifier.
-    if (!Dns::Parse(data, m) || m.Id != Id || !(m.Flags & Dns::kFlagResponse)) continue;
+    if (!Dns::Parse(data, m) || m.Id != FId || !(m.Flags & Dns::kFlagResponse)) continue;
     quint32 sender = 0;
     std::memcpy(&sender, from.data(), 4);
     int taken = 0;
     for (const Dns::TRecord& r : m.Records) {
-      if (r.Class != Dns::kClassIn || Records.size() >= kMaxRecords || taken >= kMaxRecordsPerAnswer) continue;
-      if (r.Type == Dns::kTypeA && Accept && !Accept(r.Address)) continue;
-      if (r.Type == Dns::kTypePtr && Mode == TMode::BrowseSmb) {
-        QSet<QByteArray>& named = InstancesFrom[sender];
+      if (r.Class != Dns::kClassIn || FRecords.size() >= MaxRecords || taken >= MaxRecordsPerAnswer) continue;
+      if (r.Type == Dns::kTypeA && FAccept && !FAccept(r.Address)) continue;
+      if (r.Type == Dns::kTypePtr && FMode == TMode::BrowseSmb) {
+        QSet<QByteArray>& named = FInstancesFrom[sender];
         const QByteArray instance = Dns::NameToText(r.Target).toLower().toUtf8();
-        if (!named.contains(instance) && named.size() >= kMaxInstancesPerResponder) continue;
+        if (!named.contains(instance) && named.size() >= MaxInstancesPerResponder) continue;
         named.insert(instance);
       }
-      Records.append(r);
+      FRecords.append(r);
       ++taken;
       added = true;
     }
     if (taken) qCDebug(LogDiscovery).noquote() << "mDNS: answer from" << DiscoveryNet::ToString(from) << "with" << taken << "record(s)";
   }
-  if (added) LastAnswerMs = DiscoveryNet::NowMs();
-  if (!added || Mode != TMode::BrowseSmb) return;
+  if (added) FLastAnswerMs = DiscoveryNet::NowMs();
+  if (!added || FMode != TMode::BrowseSmb) return;
   // Responders may leave SRV or A records out of the additional section.
   QList<QPair<Dns::TName, quint16>> missing;
-  Mdns::Assemble(Records, Name, &missing);
+  Mdns::Assemble(FRecords, FName, &missing);
   for (const auto& m : missing) Ask(m.first, m.second);
 }
 
 bool TMdnsClient::Finished() const {
-  if (Sockets.IsEmpty()) return true;
+  if (FSockets.IsEmpty()) return true;
   TIpv4 a{};
-  if (Mode == TMode::LookupHost) return Address(a);
+  if (FMode == TMode::LookupHost) return Address(a);
   // A browse is done when its questions have had time to be answered and
   // answers have stopped coming.
   const qint64 now = DiscoveryNet::NowMs();
-  return Started && now - LastAskMs >= kQuietMs && now - LastAnswerMs >= kQuietMs;
+  return FStarted && now - FLastAskMs >= QuietMs && now - FLastAnswerMs >= QuietMs;
 }
 
 QList<Mdns::TService> TMdnsClient::Services() const {
-  QList<Mdns::TService> services = Mdns::Assemble(Records, Name);
+  QList<Mdns::TService> services = Mdns::Assemble(FRecords, FName);
   // A service is a server once its host has an address a server of the
   // segment can have: an instance name alone, or a host announced only at
   // loopback, broadcast or this computer's own address, is none.
@@ -177,7 +176,7 @@ QList<Mdns::TService> TMdnsClient::Services() const {
 }
 
 bool TMdnsClient::Address(TIpv4& address) const {
-  const QList<TIpv4> found = Mdns::AddressesOf(Records, Name);
+  const QList<TIpv4> found = Mdns::AddressesOf(FRecords, FName);
   if (found.isEmpty()) return false;
   address = found.first();
   return true;

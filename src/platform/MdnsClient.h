@@ -64,15 +64,15 @@ class TMdnsClient : public DiscoveryNet::TPollSource {
   void Ask(const Dns::TName& name, quint16 type);
   void Read(int socketIndex);
 
-  DiscoveryNet::TUdpSockets Sockets;
-  TMode Mode;
-  Dns::TName Name;
-  quint16 Id;
-  bool Started = false;
-  QSet<QByteArray> Asked;
-  QList<Dns::TRecord> Records;
-  TAccept Accept;
-  QHash<quint32, QSet<QByteArray>> InstancesFrom;  // instances each responder has named
-  qint64 LastAskMs = 0;
-  qint64 LastAnswerMs = 0;
+  DiscoveryNet::TUdpSockets FSockets;
+  TMode FMode;
+  Dns::TName FName;
+  quint16 FId;
+  bool FStarted = false;
+  QSet<QByteArray> FAsked;
+  QList<Dns::TRecord> FRecords;
+  TAccept FAccept;
+  QHash<quint32, QSet<QByteArray>> FInstancesFrom;  // instances each responder has named
+  qint64 FLastAskMs = 0;
+  qint64 FLastAnswerMs = 0;
 };

@@ -6,8 +6,8 @@ namespace Dns {
 
 namespace {
 
-constexpr int kMaxNameLength = 255;
-constexpr int kMaxRecords = 512;
+constexpr int MaxNameLength = 255;
+constexpr int MaxRecords = 512;
 
 class TReader {
  public:
@@ -52,7 +52,7 @@ class TReader {
       if (l & 0xc0) return false;  // extended label types are not used here
       if (at + 1 + l > N) return false;
       length += l + 1;
-      if (length > kMaxNameLength) return false;
+      if (length > MaxNameLength) return false;
       name.append(QByteArray(reinterpret_cast<const char*>(D + at + 1), l));
       at += 1 + l;
     }
@@ -74,7 +74,7 @@ TName NameFromText(const QString& text) {
     length += int(label.size()) + 1;
     out.append(label);
   }
-  if (length + 1 > kMaxNameLength) return {};
+  if (length + 1 > MaxNameLength) return {};
   return out;
 }
 
@@ -129,7 +129,7 @@ bool Parse(const QByteArray& data, TMessage& message) {
     q.Class &= 0x7fff;
     message.Questions.append(q);
   }
-  const int total = std::min(int(an) + ns + ar, kMaxRecords);
+  const int total = std::min(int(an) + ns + ar, MaxRecords);
   for (int i = 0; i < total; ++i) {
     TRecord rec;
     quint16 length = 0;

@@ -19,8 +19,8 @@ extern char** environ;
 
 namespace NetBios {
 
-constexpr qsizetype kMaxLine = 1024;
-constexpr qsizetype kMaxLines = 4096;
+constexpr qsizetype MaxLine = 1024;
+constexpr qsizetype MaxLines = 4096;
 
 bool ParseBrowseLine(const QByteArray& line, TBrowseLine& out) {
   QByteArray l = line;
@@ -61,7 +61,7 @@ QString HelperPath() {
 
 TNetBiosBrowse::TNetBiosBrowse(const QString& helperPath, int budgetMs,
                                const QList<DiscoveryNet::TTarget>& resolverTargets)
-    : Resolver(resolverTargets) {
+    : FResolver(resolverTargets) {
   if (helperPath.isEmpty()) return;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;
@@ -84,36 +84,36 @@ TNetBiosBrowse::TNetBiosBrowse(const QString& helperPath, int budgetMs,
     return;
   }
   fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-  Pid = pid;
-  Pipe = fds[0];
+  FPid = pid;
+  FPipe = fds[0];
 }
 
 TNetBiosBrowse::~TNetBiosBrowse() { Stop(); }
 
 void TNetBiosBrowse::Stop() {
-  DiscoveryNet::Close(Pipe);
-  if (Pid > 0) {
-    kill(Pid, SIGKILL);
-    while (waitpid(Pid, nullptr, 0) < 0 && errno == EINTR) {
+  DiscoveryNet::Close(FPipe);
+  if (FPid > 0) {
+    kill(FPid, SIGKILL);
+    while (waitpid(FPid, nullptr, 0) < 0 && errno == EINTR) {
     }
-    Pid = -1;
+    FPid = -1;
   }
 }
 
 void TNetBiosBrowse::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
-  fds.push_back({Pipe, short(Pipe >= 0 ? POLLIN : 0), 0});
-  Resolver.Collect(fds, wakeAtMs);
+  fds.push_back({FPipe, short(FPipe >= 0 ? POLLIN : 0), 0});
+  FResolver.Collect(fds, wakeAtMs);
 }
 
 void TNetBiosBrowse::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
   if (count == 0) return;
-  if (Pipe >= 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+  if (FPipe >= 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
     char buf[4096];
     bool ended = false;
     for (;;) {
-      const ssize_t n = read(Pipe, buf, sizeof buf);
+      const ssize_t n = read(FPipe, buf, sizeof buf);
       if (n > 0) {
-        Buffer.append(buf, n);
+        FBuffer.append(buf, n);
         TakeLines(false);
         continue;
       }
@@ -122,44 +122,44 @@ void TNetBiosBrowse::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
       break;
     }
     TakeLines(ended);
-    if (ended) qCDebug(LogDiscovery) << "NetBIOS: browse helper done," << Lines.size() << "line(s)";
+    if (ended) qCDebug(LogDiscovery) << "NetBIOS: browse helper done," << FLines.size() << "line(s)";
     if (ended) Stop();
   }
-  Resolver.Dispatch(fds + 1, count - 1, nowMs);
+  FResolver.Dispatch(fds + 1, count - 1, nowMs);
 }
 
 void TNetBiosBrowse::TakeLines(bool all) {
   for (;;) {
-    qsizetype eol = Buffer.indexOf('\n');
+    qsizetype eol = FBuffer.indexOf('\n');
     if (eol < 0) {
       // An overlong line is dropped whole, up to its end.
-      if (Buffer.size() > NetBios::kMaxLine) {
-        Buffer.clear();
-        SkipToEol = true;
+      if (FBuffer.size() > NetBios::MaxLine) {
+        FBuffer.clear();
+        FSkipToEol = true;
       }
-      if (!all || Buffer.isEmpty()) return;
-      eol = Buffer.size();
+      if (!all || FBuffer.isEmpty()) return;
+      eol = FBuffer.size();
     }
-    const QByteArray line = Buffer.left(eol);
-    Buffer.remove(0, std::min(eol + 1, Buffer.size()));
-    if (SkipToEol) {
-      SkipToEol = false;
+    const QByteArray line = FBuffer.left(eol);
+    FBuffer.remove(0, std::min(eol + 1, FBuffer.size()));
+    if (FSkipToEol) {
+      FSkipToEol = false;
       continue;
     }
     NetBios::TBrowseLine parsed;
-    if (line.size() > NetBios::kMaxLine || Lines.size() >= NetBios::kMaxLines || !NetBios::ParseBrowseLine(line, parsed)) continue;
-    Lines.append(parsed);
+    if (line.size() > NetBios::MaxLine || FLines.size() >= NetBios::MaxLines || !NetBios::ParseBrowseLine(line, parsed)) continue;
+    FLines.append(parsed);
     if (parsed.IsServer) qCDebug(LogDiscovery).noquote() << "NetBIOS: browse list names" << parsed.Server << "in" << parsed.Group;
-    if (parsed.IsServer) Resolver.Query(parsed.Server);
+    if (parsed.IsServer) FResolver.Query(parsed.Server);
   }
 }
 
-bool TNetBiosBrowse::Finished() const { return Pid <= 0 && Resolver.Finished(); }
+bool TNetBiosBrowse::Finished() const { return FPid <= 0 && FResolver.Finished(); }
 
 QList<TNetBiosBrowse::TServer> TNetBiosBrowse::Servers() const {
-  const QHash<QString, QList<TIpv4>> found = Resolver.Found();
+  const QHash<QString, QList<TIpv4>> found = FResolver.Found();
   QList<TServer> out;
-  for (const NetBios::TBrowseLine& l : Lines) {
+  for (const NetBios::TBrowseLine& l : FLines) {
     if (!l.IsServer) continue;
     bool dup = false;
     for (const TServer& s : out) dup = dup || (s.Name == l.Server && s.Group.compare(l.Group, Qt::CaseInsensitive) == 0);

@@ -44,7 +44,7 @@ class TNetBiosBrowse : public DiscoveryNet::TPollSource {
   TNetBiosBrowse(const TNetBiosBrowse&) = delete;
   TNetBiosBrowse& operator=(const TNetBiosBrowse&) = delete;
 
-  bool Started() const { return Pid > 0; }
+  bool Started() const { return FPid > 0; }
   void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
   void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
   bool Finished() const override;
@@ -56,10 +56,10 @@ class TNetBiosBrowse : public DiscoveryNet::TPollSource {
  private:
   void TakeLines(bool all);
 
-  int Pid = -1;
-  int Pipe = -1;
-  QByteArray Buffer;
-  bool SkipToEol = false;
-  QList<NetBios::TBrowseLine> Lines;
-  TNetBiosResolver Resolver;
+  int FPid = -1;
+  int FPipe = -1;
+  QByteArray FBuffer;
+  bool FSkipToEol = false;
+  QList<NetBios::TBrowseLine> FLines;
+  TNetBiosResolver FResolver;
 };

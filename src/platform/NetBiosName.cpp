@@ -8,7 +8,7 @@ namespace NetBios {
 
 namespace {
 
-constexpr quint16 kTypeNb = 0x0020;
+constexpr quint16 TypeNb = 0x0020;
 
 
 
@@ -50,7 +50,7 @@ QByteArray BuildQuery(quint16 id, const QString& name) {
   Put16(q, 0);
   Put16(q, 0);
   q.append(encoded);
-  Put16(q, kTypeNb);
+  Put16(q, TypeNb);
   Put16(q, 1);
   return q;
 }
@@ -67,7 +67,7 @@ bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<
   if (data.size() < pos + encoded.size() + 10) return false;
   if (data.mid(pos, encoded.size()).compare(encoded, Qt::CaseInsensitive) != 0) return false;
   pos += encoded.size();
-  if (Get16(data, pos) != kTypeNb || Get16(data, pos + 2) != 1) return false;
+  if (Get16(data, pos) != TypeNb || Get16(data, pos + 2) != 1) return false;
   const qsizetype length = Get16(data, pos + 8);
   pos += 10;
   if (length % 6 != 0 || data.size() < pos + length) return false;
@@ -81,42 +81,42 @@ bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<
 }  // namespace NetBios
 
 TNetBiosResolver::TNetBiosResolver(const QList<DiscoveryNet::TTarget>& targets)
-    : NextId(quint16(QRandomGenerator::global()->bounded(1, 0x7fff))) {
-  Sockets.Open(targets, true);
+    : FNextId(quint16(QRandomGenerator::global()->bounded(1, 0x7fff))) {
+  FSockets.Open(targets, true);
 }
 
 TNetBiosResolver::~TNetBiosResolver() = default;
 
 void TNetBiosResolver::Query(const QString& name) {
   const QString upper = name.toUpper();
-  if (Pending.size() >= 512 || Answers.contains(upper)) return;
-  for (const QString& p : Pending)
+  if (FPending.size() >= 512 || FAnswers.contains(upper)) return;
+  for (const QString& p : FPending)
     if (p == upper) return;
-  const quint16 id = NextId++;
+  const quint16 id = FNextId++;
   const QByteArray q = NetBios::BuildQuery(id, upper);
   if (q.isEmpty()) return;
-  Pending.insert(id, upper);
-  Sockets.SendAll(q);
+  FPending.insert(id, upper);
+  FSockets.SendAll(q);
 }
 
 void TNetBiosResolver::Collect(std::vector<pollfd>& fds, qint64&) {
-  Sockets.Collect(fds);
+  FSockets.Collect(fds);
 }
 
 void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
-  for (size_t i = 0; i < count && i < size_t(Sockets.Count()); ++i) {
+  for (size_t i = 0; i < count && i < size_t(FSockets.Count()); ++i) {
     if (!(fds[i].revents & POLLIN)) continue;
     QByteArray data;
     TIpv4 from{};
     quint16 port = 0;
-    for (int n = 0; n < 64 && Sockets.Receive(int(i), data, from, port); ++n) {
+    for (int n = 0; n < 64 && FSockets.Receive(int(i), data, from, port); ++n) {
       if (data.size() < 2) continue;
       const quint16 id = quint16(quint8(data[0]) << 8 | quint8(data[1]));
-      auto it = Pending.find(id);
-      if (it == Pending.end()) continue;
+      auto it = FPending.find(id);
+      if (it == FPending.end()) continue;
       QList<TIpv4> addresses;
       if (!NetBios::ParseAnswer(data, id, it.value(), addresses)) continue;
-      QList<TIpv4>& known = Answers[it.value()];
+      QList<TIpv4>& known = FAnswers[it.value()];
       if (!known.contains(addresses.first()))
         qCDebug(LogDiscovery).noquote() << "NetBIOS: name" << it.value() << "is at" << DiscoveryNet::ToString(addresses.first());
       for (const TIpv4& a : addresses)
@@ -126,8 +126,8 @@ void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
 }
 
 bool TNetBiosResolver::Finished() const {
-  if (Sockets.IsEmpty()) return true;
-  for (const QString& p : Pending)
-    if (!Answers.contains(p)) return false;
+  if (FSockets.IsEmpty()) return true;
+  for (const QString& p : FPending)
+    if (!FAnswers.contains(p)) return false;
   return true;
 }

@@ -35,11 +35,11 @@ class TNetBiosResolver : public DiscoveryNet::TPollSource {
   bool Finished() const override;
 
   // Upper-case name -> addresses for every name that was answered.
-  QHash<QString, QList<TIpv4>> Found() const { return Answers; }
+  QHash<QString, QList<TIpv4>> Found() const { return FAnswers; }
 
  private:
-  DiscoveryNet::TUdpSockets Sockets;
-  QHash<quint16, QString> Pending;  // transaction id -> name
-  QHash<QString, QList<TIpv4>> Answers;
-  quint16 NextId;
+  DiscoveryNet::TUdpSockets FSockets;
+  QHash<quint16, QString> FPending;  // transaction id -> name
+  QHash<QString, QList<TIpv4>> FAnswers;
+  quint16 FNextId;
 };

@@ -13,9 +13,9 @@ QList<TFoundServer> Run(int budgetMs, const std::function<bool()>& stop, const T
 }
 
 bool IsServerName(const QString& name) {
-  constexpr qsizetype kLongestLabel = 63;
+  constexpr qsizetype LongestLabel = 63;
   // A name that could stand as a path component, and one host label too.
-  if (!WinPath::IsPlainEntryName(name) || name.size() > kLongestLabel || name.startsWith(u'.') || name.endsWith(u'.'))
+  if (!WinPath::IsPlainEntryName(name) || name.size() > LongestLabel || name.startsWith(u'.') || name.endsWith(u'.'))
     return false;
   for (const QChar c : name) {
     if (c.isSpace() || c.isSurrogate() || c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||

@@ -30,7 +30,7 @@ in_addr ToInAddr(const TIpv4& a) {
   return out;
 }
 
-constexpr int kSliceMs = 50;
+constexpr int SliceMs = 50;
 
 }  // namespace
 
@@ -125,13 +125,13 @@ void Close(int& fd) {
 }
 
 TUdpSockets::~TUdpSockets() {
-  for (TSocket& s : Sockets) Close(s.Fd);
+  for (TSocket& s : FSockets) Close(s.Fd);
 }
 
 void TUdpSockets::Open(const QList<TTarget>& targets, bool allowBroadcast) {
   for (const TTarget& t : targets) {
     const int fd = OpenUdp(t.Local, allowBroadcast);
-    if (fd >= 0) Sockets.append({fd, t});
+    if (fd >= 0) FSockets.append({fd, t});
   }
 }
 
@@ -140,16 +140,16 @@ void TUdpSockets::SendAll(const QByteArray& data) const {
 }
 
 void TUdpSockets::Send(int index, const QByteArray& data) const {
-  const TSocket& s = Sockets[index];
+  const TSocket& s = FSockets[index];
   SendUdp(s.Fd, s.Target.Destination, s.Target.Port, data);
 }
 
 void TUdpSockets::Collect(std::vector<pollfd>& fds) const {
-  for (const TSocket& s : Sockets) fds.push_back({s.Fd, POLLIN, 0});
+  for (const TSocket& s : FSockets) fds.push_back({s.Fd, POLLIN, 0});
 }
 
 bool TUdpSockets::Receive(int index, QByteArray& data, TIpv4& from, quint16& fromPort) const {
-  return ReceiveUdp(Sockets[index].Fd, data, from, fromPort);
+  return ReceiveUdp(FSockets[index].Fd, data, from, fromPort);
 }
 
 bool BroadcastOf(const TIpv4& address, const TIpv4& netmask, TIpv4& broadcast) {
@@ -208,7 +208,7 @@ void RunLoop(const std::vector<TPollSource*>& sources, qint64 deadlineMs, const 
     for (TPollSource* s : sources) allDone = allDone && s->Finished();
     if (allDone) return;
     fds.clear();
-    qint64 wake = std::min(deadlineMs, now + kSliceMs);
+    qint64 wake = std::min(deadlineMs, now + SliceMs);
     for (size_t i = 0; i < sources.size(); ++i) {
       starts[i] = fds.size();
       sources[i]->Collect(fds, wake);

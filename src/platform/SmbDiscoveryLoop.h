@@ -60,8 +60,8 @@ class TUdpSockets {
 
   // Opens a socket for each target; targets whose socket fails are left out.
   void Open(const QList<TTarget>& targets, bool allowBroadcast = false);
-  bool IsEmpty() const { return Sockets.isEmpty(); }
-  int Count() const { return int(Sockets.size()); }
+  bool IsEmpty() const { return FSockets.isEmpty(); }
+  int Count() const { return int(FSockets.size()); }
   // Sends data to every target, or to the target of socket `index`.
   void SendAll(const QByteArray& data) const;
   void Send(int index, const QByteArray& data) const;
@@ -74,7 +74,7 @@ class TUdpSockets {
     int Fd = -1;
     TTarget Target;
   };
-  QList<TSocket> Sockets;
+  QList<TSocket> FSockets;
 };
 
 // The directed broadcast address of address/netmask; false where there is none.

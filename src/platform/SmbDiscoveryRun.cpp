@@ -117,6 +117,8 @@ QList<TFoundServer> Gather(const TWsdClient& wsd, const TMdnsClient& mdns, const
   return found;
 }
 
+constexpr qint64 LookGapMs = 20;
+
 // Rides along in the poll loop to hand out servers as the sources find
 // them. It waits on nothing, so it never keeps the loop running.
 class TFoundWatch : public DiscoveryNet::TPollSource {
@@ -125,9 +127,10 @@ class TFoundWatch : public DiscoveryNet::TPollSource {
       : FGather(std::move(gather)), FOnFound(onFound) {}
   void Collect(std::vector<pollfd>&, qint64&) override {}
   void Dispatch(const pollfd*, size_t, qint64 nowMs) override {
-    // Assembling the answers costs a little; a few looks a second suffice.
+    // Assembling the answers costs a little, and answers come in bursts:
+    // one look per LookGapMs hands a server out soon after its answer.
     if (nowMs < FNextAt) return;
-    FNextAt = nowMs + 20;
+    FNextAt = nowMs + LookGapMs;
     Look();
   }
   bool Finished() const override { return true; }

@@ -365,6 +365,23 @@ int TSmbNetwork::WithLogon(const QString& server, const std::function<int(const 
   return call(ticketHost.isEmpty() ? host : ticketHost, c);
 }
 
+template <typename TRecord>
+int TSmbNetwork::NetApiRecord(const QString& server, const char* what, TRecord& out,
+                              int (TSmbLibrary::*call)(const QString&, const TSmbCredential&, TRecord&)) {
+  TRecord record;
+  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
+    const int r = (TSmbLibrary::Get().*call)(h, c, record);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromNetApi(unsigned(r));
+  });
+  if (e) {
+    qCDebug(LogSmb).noquote() << what << "of" << server << "failed, error" << e;
+    return e;
+  }
+  out = record;
+  return NERR_Success;
+}
+
 // ------------------------------------------------------------ files
 
 int TSmbNetwork::ListFolder(const TFsPath& folder, const TWildMask& mask, TSearchRec& self, QList<TSearchRec>& out) {
@@ -513,11 +530,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       continue;
     }
     QString group;
-    const int e = WithLogon(s.Name, [&](const QString& h, const TSmbCredential& c) {
-      const int r = TSmbLibrary::Get().WorkstationGroup(h, c, group);
-      if (r == TSmbLibrary::Abandoned) return Abandoned();
-      return r == 0 ? NO_ERROR : SmbErrors::FromNetApi(unsigned(r));
-    });
+    const int e = NetApiRecord(s.Name, "workgroup", group, &TSmbLibrary::WorkstationGroup);
     if (e == NO_ERROR && WinPath::IsPlainEntryName(group)) {
       s.Group = group.toUpper();
       s.GroupIsDomain = false;
@@ -525,7 +538,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
       if (domainKey.isEmpty()) FShared->GroupOf.insert(serverKey, s.Group);
       else FShared->DomainName.insert(domainKey, s.Group);
     } else if (s.Group.isEmpty()) {
-      qCDebug(LogSmb).noquote() << s.Name << ": workgroup not given (error" << e << "), taking the local one";
+      qCDebug(LogSmb).noquote() << s.Name << ": workgroup not given, taking the local one";
       if (local.isEmpty()) local = TSmbLibrary::Get().LocalWorkgroup();
       s.Group = local;
     }
@@ -648,30 +661,11 @@ int TSmbNetwork::Children(const NETRESOURCE* parent, QList<NETRESOURCE>& out) {
 // ------------------------------------------------------------ server information
 
 int TSmbNetwork::ServerInfo(const QString& server, SERVER_INFO_101& out) {
-  SERVER_INFO_101 info;
-  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
-    const int r = TSmbLibrary::Get().ServerInfo(h, c, info);
-    if (r == TSmbLibrary::Abandoned) return Abandoned();
-    return SmbErrors::FromNetApi(unsigned(r));
-  });
-  if (e) {
-    qCDebug(LogSmb).noquote() << "server information of" << server << "failed, error" << e;
-    return e;
-  }
-  out = info;
-  return NERR_Success;
+  return NetApiRecord(server, "server information", out, &TSmbLibrary::ServerInfo);
 }
 
 int TSmbNetwork::TimeOfDay(const QString& server, TIME_OF_DAY_INFO& out) {
-  TIME_OF_DAY_INFO tod;
-  const int e = WithLogon(server, [&](const QString& h, const TSmbCredential& c) {
-    const int r = TSmbLibrary::Get().TimeOfDay(h, c, tod);
-    if (r == TSmbLibrary::Abandoned) return Abandoned();
-    return SmbErrors::FromNetApi(unsigned(r));
-  });
-  if (e) return e;
-  out = tod;
-  return NERR_Success;
+  return NetApiRecord(server, "time of day", out, &TSmbLibrary::TimeOfDay);
 }
 
 bool TSmbNetwork::HostAddress(const QString& name, std::array<quint8, 4>& address) {

@@ -27,6 +27,7 @@
 #include "platform/SmbDiscovery.h"
 
 class TSmbCredentialSources;
+class TSmbLibrary;
 struct TSmbCredential;
 struct TSmbShare;
 
@@ -64,6 +65,11 @@ class TSmbNetwork : public TNetBackend {
   // refused logon as it reports any failure, so its answer never moves on
   // to the next credential. `call` returns a Windows code.
   int WithLogon(const QString& server, const std::function<int(const QString& host, const TSmbCredential&)>& call);
+  // A libnetapi record of a server through WithLogon: `out` is filled only
+  // when `call` succeeds; a failure is logged as `what` of the server.
+  template <typename TRecord>
+  int NetApiRecord(const QString& server, const char* what, TRecord& out,
+                   int (TSmbLibrary::*call)(const QString&, const TSmbCredential&, TRecord&));
   int Discover(QList<NetApi::NETRESOURCE>& out);
   // Looks up, side by side and for at most the scan's time, the servers
   // discovery named without an address.

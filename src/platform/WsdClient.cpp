@@ -13,73 +13,73 @@
 
 namespace {
 
-constexpr int kProbeRepeats = 2;
-constexpr int kProbeGapMs = 100;
-constexpr int kResolveGapMs = 250;
-constexpr int kMaxDevices = 256;
-constexpr qsizetype kMaxResponse = 256 * 1024;
+constexpr int ProbeRepeats = 2;
+constexpr int ProbeGapMs = 100;
+constexpr int ResolveGapMs = 250;
+constexpr int MaxDevices = 256;
+constexpr qsizetype MaxResponse = 256 * 1024;
 // A target may wait up to 500 ms before it answers a multicast probe; once
 // that has passed since the last probe, a run ends when answers stop.
-constexpr qint64 kAnswerDelayMs = 600;
-constexpr qint64 kQuietMs = 300;
+constexpr qint64 AnswerDelayMs = 600;
+constexpr qint64 QuietMs = 300;
 
 }  // namespace
 
-TWsdClient::TWsdClient(const QList<DiscoveryNet::TTarget>& targets, int getTimeoutMs) : GetTimeoutMs(getTimeoutMs) {
-  Sockets.Open(targets);
-  ProbeId = Wsd::NewMessageId();
-  Probe = Wsd::BuildProbe(ProbeId);
+TWsdClient::TWsdClient(const QList<DiscoveryNet::TTarget>& targets, int getTimeoutMs) : FGetTimeoutMs(getTimeoutMs) {
+  FSockets.Open(targets);
+  FProbeId = Wsd::NewMessageId();
+  FProbe = Wsd::BuildProbe(FProbeId);
 }
 
 TWsdClient::~TWsdClient() {
-  for (TDevice& d : Devices) DiscoveryNet::Close(d.Fd);
+  for (TDevice& d : FDevices) DiscoveryNet::Close(d.Fd);
 }
 
 void TWsdClient::SendProbes(qint64 nowMs) {
   // SOAP over UDP repeats a multicast with the same message identifier.
-  if (ProbesSent >= kProbeRepeats || nowMs < NextProbeAt) return;
-  Sockets.SendAll(Probe);
-  ++ProbesSent;
-  NextProbeAt = nowMs + kProbeGapMs;
-  LastProbeAt = nowMs;
+  if (FProbesSent >= ProbeRepeats || nowMs < FNextProbeAt) return;
+  FSockets.SendAll(FProbe);
+  ++FProbesSent;
+  FNextProbeAt = nowMs + ProbeGapMs;
+  FLastProbeAt = nowMs;
 }
 
 bool TWsdClient::Finished() const {
-  if (Sockets.IsEmpty()) return true;
+  if (FSockets.IsEmpty()) return true;
   const qint64 now = DiscoveryNet::NowMs();
-  if (ProbesSent < kProbeRepeats || now - LastProbeAt < kAnswerDelayMs || now - LastNewsAt < kQuietMs) return false;
-  for (const TDevice& d : Devices) {
+  if (FProbesSent < ProbeRepeats || now - FLastProbeAt < AnswerDelayMs || now - FLastNewsAt < QuietMs) return false;
+  for (const TDevice& d : FDevices) {
     if (d.State == TState::Connecting || d.State == TState::Sending || d.State == TState::Receiving) return false;
     // A resolve is repeated once, and its answer awaited like a probe's.
-    if (d.XAddrs.isEmpty() && (d.ResolvesSent < 2 || now - d.ResolveAgainAt < kAnswerDelayMs)) return false;
+    if (d.XAddrs.isEmpty() && (d.ResolvesSent < 2 || now - d.ResolveAgainAt < AnswerDelayMs)) return false;
   }
   return true;
 }
 
 void TWsdClient::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
   SendProbes(DiscoveryNet::NowMs());
-  if (ProbesSent < kProbeRepeats) wakeAtMs = std::min(wakeAtMs, NextProbeAt);
-  Sockets.Collect(fds);
-  for (const TDevice& d : Devices) {
+  if (FProbesSent < ProbeRepeats) wakeAtMs = std::min(wakeAtMs, FNextProbeAt);
+  FSockets.Collect(fds);
+  for (const TDevice& d : FDevices) {
     short events = 0;
     if (d.State == TState::Connecting || d.State == TState::Sending) events = POLLOUT;
     if (d.State == TState::Receiving) events = POLLIN;
     fds.push_back({events ? d.Fd : -1, events, 0});
-    if (events) wakeAtMs = std::min(wakeAtMs, d.GetStarted + GetTimeoutMs);
+    if (events) wakeAtMs = std::min(wakeAtMs, d.GetStarted + FGetTimeoutMs);
     if (d.ResolvesSent == 1 && d.XAddrs.isEmpty()) wakeAtMs = std::min(wakeAtMs, d.ResolveAgainAt);
   }
 }
 
 void TWsdClient::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
   size_t i = 0;
-  const int socketCount = Sockets.Count();
+  const int socketCount = FSockets.Count();
   for (int s = 0; s < socketCount && i < count; ++s, ++i)
     if (fds[i].revents & POLLIN) ReadDatagrams(s);
   // Devices added while reading have no entry yet; they start below.
-  const qsizetype known = std::min<qsizetype>(Devices.size(), qsizetype(count - std::min(count, i)));
+  const qsizetype known = std::min<qsizetype>(FDevices.size(), qsizetype(count - std::min(count, i)));
   for (qsizetype d = 0; d < known; ++d, ++i)
-    if (fds[i].fd >= 0) StepGet(Devices[d], fds[i].revents, nowMs);
-  for (TDevice& d : Devices) {
+    if (fds[i].fd >= 0) StepGet(FDevices[d], fds[i].revents, nowMs);
+  for (TDevice& d : FDevices) {
     if (d.ResolvesSent == 1 && d.XAddrs.isEmpty() && nowMs >= d.ResolveAgainAt) SendResolve(d, nowMs);
     if (d.State != TState::Waiting || d.XAddrs.isEmpty()) continue;
     Wsd::TMatch seen;
@@ -95,13 +95,13 @@ void TWsdClient::ReadDatagrams(int socketIndex) {
   QByteArray data;
   TIpv4 from{};
   quint16 port = 0;
-  for (int n = 0; n < 64 && Sockets.Receive(socketIndex, data, from, port); ++n) {
+  for (int n = 0; n < 64 && FSockets.Receive(socketIndex, data, from, port); ++n) {
     Wsd::TMessage m;
     if (!Wsd::ParseMessage(data, m)) continue;
     // Only answers to this run's own messages count.
-    if (m.IsProbeMatches() ? m.RelatesTo != ProbeId : !(m.IsResolveMatches() && ResolveIds.contains(m.RelatesTo)))
+    if (m.IsProbeMatches() ? m.RelatesTo != FProbeId : !(m.IsResolveMatches() && FResolveIds.contains(m.RelatesTo)))
       continue;
-    LastNewsAt = DiscoveryNet::NowMs();
+    FLastNewsAt = DiscoveryNet::NowMs();
     for (const Wsd::TMatch& match : m.Matches)
       OnMatch(socketIndex, from, match.Endpoint, match.Types, match.HasTypes, match.XAddrs);
   }
@@ -110,12 +110,12 @@ void TWsdClient::ReadDatagrams(int socketIndex) {
 void TWsdClient::OnMatch(int socketIndex, const TIpv4& from, const QString& endpoint, const QStringList& types,
                          bool hasTypes, const QStringList& xaddrs) {
   TDevice* device = nullptr;
-  for (TDevice& d : Devices)
+  for (TDevice& d : FDevices)
     if (d.Endpoint == endpoint && d.From == from) device = &d;
   if (!device) {
-    if (Devices.size() >= kMaxDevices) return;
-    Devices.append(TDevice());
-    device = &Devices.last();
+    if (FDevices.size() >= MaxDevices) return;
+    FDevices.append(TDevice());
+    device = &FDevices.last();
     device->Endpoint = endpoint;
     device->From = from;
     device->Socket = socketIndex;
@@ -129,7 +129,7 @@ void TWsdClient::OnMatch(int socketIndex, const TIpv4& from, const QString& endp
   if (device->XAddrs.isEmpty() && device->ResolvesSent == 0) {
     // wsdd answers a Probe without transport addresses: ask for them.
     QString id = Wsd::NewMessageId();
-    ResolveIds.insert(id);
+    FResolveIds.insert(id);
     device->Resolve = Wsd::BuildResolve(id, endpoint);
     SendResolve(*device, DiscoveryNet::NowMs());
   }
@@ -137,9 +137,9 @@ void TWsdClient::OnMatch(int socketIndex, const TIpv4& from, const QString& endp
 
 void TWsdClient::SendResolve(TDevice& device, qint64 nowMs) {
   // Sent twice like the probe (same message), in case one datagram is lost.
-  Sockets.Send(device.Socket, device.Resolve);
+  FSockets.Send(device.Socket, device.Resolve);
   ++device.ResolvesSent;
-  device.ResolveAgainAt = nowMs + kResolveGapMs;
+  device.ResolveAgainAt = nowMs + ResolveGapMs;
 }
 
 void TWsdClient::StartGet(TDevice& device, qint64 nowMs) {
@@ -190,7 +190,7 @@ void TWsdClient::StepGet(TDevice& device, short revents, qint64 nowMs) {
     DiscoveryNet::Close(device.Fd);
     device.State = TState::Done;
   };
-  if (nowMs - device.GetStarted >= GetTimeoutMs) return fail("timed out");
+  if (nowMs - device.GetStarted >= FGetTimeoutMs) return fail("timed out");
   if (device.State == TState::Connecting) {
     if (!(revents & (POLLOUT | POLLERR | POLLHUP))) return;
     int err = 0;
@@ -215,12 +215,12 @@ void TWsdClient::StepGet(TDevice& device, short revents, qint64 nowMs) {
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
   if (n < 0) return fail(std::strerror(errno));
   if (n > 0) device.In.append(buf, n);
-  if (device.In.size() > kMaxResponse) return fail("too large");
+  if (device.In.size() > MaxResponse) return fail("too large");
   QByteArray body;
   Wsd::THttpResult r = Wsd::ParseHttpResponse(device.In, n == 0, body);
   if (r == Wsd::THttpResult::Incomplete) return;
   fail(r == Wsd::THttpResult::Complete ? nullptr : "not an HTTP answer");
-  LastNewsAt = nowMs;
+  FLastNewsAt = nowMs;
   if (r == Wsd::THttpResult::Complete) FinishGet(device, body);
 }
 
@@ -240,7 +240,7 @@ void TWsdClient::FinishGet(TDevice& device, const QByteArray& body) {
 
 QList<TWsdClient::TComputer> TWsdClient::Results() const {
   QList<TComputer> out;
-  for (const TDevice& d : Devices)
+  for (const TDevice& d : FDevices)
     if (d.Found) out.append(d.Computer);
   return out;
 }

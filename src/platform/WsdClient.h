@@ -67,14 +67,14 @@ class TWsdClient : public DiscoveryNet::TPollSource {
   void StepGet(TDevice& device, short revents, qint64 nowMs);
   void FinishGet(TDevice& device, const QByteArray& body);
 
-  DiscoveryNet::TUdpSockets Sockets;
-  QList<TDevice> Devices;
-  QString ProbeId;
-  QByteArray Probe;
-  QSet<QString> ResolveIds;
-  int ProbesSent = 0;
-  qint64 NextProbeAt = 0;
-  qint64 LastProbeAt = 0;
-  qint64 LastNewsAt = 0;  // the last answer to this run's messages
-  int GetTimeoutMs;
+  DiscoveryNet::TUdpSockets FSockets;
+  QList<TDevice> FDevices;
+  QString FProbeId;
+  QByteArray FProbe;
+  QSet<QString> FResolveIds;
+  int FProbesSent = 0;
+  qint64 FNextProbeAt = 0;
+  qint64 FLastProbeAt = 0;
+  qint64 FLastNewsAt = 0;  // the last answer to this run's messages
+  int FGetTimeoutMs;
 };

@@ -61,6 +61,25 @@ TEnd CopyBlocks(FileSystem::THandle in, FileSystem::THandle out, std::int64_t si
 // finished copy (a task skips a copy whose date and length match).
 bool IsWholeCopy(TEnd end, FileSystem::THandle out, std::int64_t size);
 
+// The file a worker is at, as its copy window shows it: the source folder,
+// the subfolder below it and the destination, the name, and how far the
+// file has come.
+struct TCurrentFile {
+  QString SourceFolder;
+  QString Subfolder;
+  QString Name;
+  int Percent = 0;
+  // Moves on to the next file, nothing of it copied yet.
+  void Start(const QString& sourceFolder, const QString& subfolder, const QString& name) {
+    SourceFolder = sourceFolder;
+    Subfolder = subfolder;
+    Name = name;
+    Percent = 0;
+  }
+  // Subfolder and name: the file's path below both ends of the copy.
+  QString Relative() const { return Subfolder + Name; }
+};
+
 // The second (0..59) of the wall clock: speed and time left change when it does.
 int CurrentSecond();
 

@@ -141,10 +141,7 @@ bool TCopyFiles::CancelPending() {
 void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
   const QString source = SourceFolder + Subfolder + Name;
   const QString destination = FDestination + Subfolder + Name;
-  FCurrentSourceFolder = SourceFolder;
-  FCurrentSubfolder = Subfolder;
-  FCurrentName = Name;
-  FFilePercent = 0;
+  FCurrent.Start(SourceFolder, Subfolder, Name);
   UpdateWindow(false);
   // Every write stays below the destination, whatever names arrive.
   if (!BlockCopy::StaysBelow(Subfolder + Name)) {
@@ -178,7 +175,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
       if (!rec.IsDirectory()) FDoneSize += rec.Size;
       FindClose(rec);
     }
-    FFilePercent = 100;
+    FCurrent.Percent = 100;
     RecountTotalPercent();
     return;
   }
@@ -261,7 +258,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
 
   // A resumed file starts at the percent it already has.
   if (fileDone > 0) {
-    FFilePercent = Progress::Percent(double(fileDone), double(size));
+    FCurrent.Percent = Progress::Percent(double(fileDone), double(size));
     RecountTotalPercent();
     UpdateWindow(true);
   }
@@ -275,10 +272,10 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
       [&](int written) {
         FTickBytes += written;
         FDoneSize += written;
-        const int filePercent = size > 0 ? Progress::Percent(double(fileDone), double(size)) : FFilePercent;
+        const int filePercent = size > 0 ? Progress::Percent(double(fileDone), double(size)) : FCurrent.Percent;
         const int totalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
-        changed = filePercent != FFilePercent || totalPercent != FTotalPercent;
-        FFilePercent = filePercent;
+        changed = filePercent != FCurrent.Percent || totalPercent != FTotalPercent;
+        FCurrent.Percent = filePercent;
         FTotalPercent = totalPercent;
       },
       [&] {
@@ -311,7 +308,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   if (BlockCopy::IsWholeCopy(end, out.Get(), size) && FileGetTime(in.Get(), ns)) FileSetTime(out.Get(), ns);
   in.Close();
   out.Close();
-  FFilePercent = 100;
+  FCurrent.Percent = 100;
   const int before = FTotalPercent;
   RecountTotalPercent();
   UpdateWindow(FTotalPercent != before);
@@ -348,14 +345,14 @@ void TCopyFiles::NoteDestination(const QString& Folder, const QString& Name, boo
 void TCopyFiles::ShowCopyFiles() {
   TFormCopy* form = FFormCopy;
   if (!form) return;
-  form->ShowPaths(FCurrentSourceFolder, FDestination, FCurrentSubfolder + FCurrentName);
+  form->ShowPaths(FCurrent.SourceFolder, FDestination, FCurrent.Relative());
 }
 
 void TCopyFiles::ShowCopyProgress() {
   TFormCopy* form = FFormCopy;
   if (!form) return;
   form->setWindowTitle(Progress::CaptionText(FTotalPercent));
-  form->CGaugeFile->SetProgress(FFilePercent);
+  form->CGaugeFile->SetProgress(FCurrent.Percent);
   form->CGaugeTotal->SetProgress(FTotalPercent);
   // A call already on its way when Pause was pressed leaves the paused
   // labels alone; the first call after Continue restarts the speed clock.

@@ -45,10 +45,7 @@ class TCopyFiles : public TThread {
   // Bytes counted as done: copied, skipped, or already present when appending.
   std::int64_t FDoneSize = 0;
   // The file being copied (read by ShowCopyFiles).
-  QString FCurrentSourceFolder;
-  QString FCurrentName;
-  QString FCurrentSubfolder;
-  int FFilePercent = 0;
+  BlockCopy::TCurrentFile FCurrent;
   int FTotalPercent = 0;
 
   // Written by the file-exists dialog while the worker waits for it.

@@ -123,17 +123,14 @@ bool TTaskThread::EnsureDirectory(const QString& Path) {
 void TTaskThread::CountWritten(int Written, std::int64_t FileDone, std::int64_t FileSize) {
   FTickBytes += Written;
   FDoneSize += Written;
-  if (FileSize > 0) FFilePercent = Progress::Percent(double(FileDone), double(FileSize));
+  if (FileSize > 0) FCurrent.Percent = Progress::Percent(double(FileDone), double(FileSize));
   FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
 }
 
 void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
   const QString source = SourceFolder + Subfolder + Name;
   const QString destination = FDestination + Subfolder + Name;
-  FCurrentSourceFolder = SourceFolder;
-  FCurrentSubfolder = Subfolder;
-  FCurrentName = Name;
-  FFilePercent = 0;
+  FCurrent.Start(SourceFolder, Subfolder, Name);
   UpdateWindow(false);
 
   TFileGuard in(FileOpen(source, fmOpenRead));
@@ -193,7 +190,7 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
       out.Close();
       if (FPartial.Destination == destination) SetPartial(TPartialRecord());
       FDoneSize += present;
-      FFilePercent = 100;
+      FCurrent.Percent = 100;
       const int before = FTotalPercent;
       FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
       UpdateWindow(FTotalPercent != before);
@@ -216,16 +213,16 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
   else if (FPartial.Destination == destination)
     SetPartial(TPartialRecord());
 
-  if (fileDone > 0) FFilePercent = Progress::Percent(double(fileDone), double(size));
+  if (fileDone > 0) FCurrent.Percent = Progress::Percent(double(fileDone), double(size));
   FTotalPercent = Progress::Percent(double(FDoneSize), FTotalSize);
   UpdateWindow(true);
 
-  int shownFile = FFilePercent, shownTotal = FTotalPercent;
+  int shownFile = FCurrent.Percent, shownTotal = FTotalPercent;
   const TEnd end = BlockCopy::CopyBlocks(
       in.Get(), out.Get(), size, fileDone, [&](int written) { CountWritten(written, fileDone, size); },
       [&] {
-        const bool changed = FFilePercent != shownFile || FTotalPercent != shownTotal;
-        shownFile = FFilePercent;
+        const bool changed = FCurrent.Percent != shownFile || FTotalPercent != shownTotal;
+        shownFile = FCurrent.Percent;
         shownTotal = FTotalPercent;
         UpdateWindow(changed);
         return !Terminated();
@@ -244,7 +241,7 @@ void TTaskThread::CopyTaskFile(const QString& SourceFolder, const QString& Subfo
     FFailed = true;
     return;
   }
-  FFilePercent = 100;
+  FCurrent.Percent = 100;
   UpdateWindow(FTotalPercent != shownTotal || shownFile != 100);
 }
 
@@ -374,7 +371,7 @@ void TTaskThread::UpdateWindow(bool Force) {
 void TTaskThread::ShowTaskFiles() {
   TFormCopy* form = FFormCopy;
   if (!form || FCancelled) return;
-  form->ShowPaths(FCurrentSourceFolder, FDestination, FCurrentSubfolder + FCurrentName);
+  form->ShowPaths(FCurrent.SourceFolder, FDestination, FCurrent.Relative());
 }
 
 void TTaskThread::ShowTaskProgress() {
@@ -384,7 +381,7 @@ void TTaskThread::ShowTaskProgress() {
   const int row = list ? TaskRow(FTaskName) : -1;
   if (form && !FCancelled) {
     form->setWindowTitle(Progress::CaptionText(FTotalPercent));
-    form->CGaugeFile->SetProgress(FFilePercent);
+    form->CGaugeFile->SetProgress(FCurrent.Percent);
     form->CGaugeTotal->SetProgress(FTotalPercent);
   }
   if (FTotalPercent != FWrittenPercent && row >= 0) {

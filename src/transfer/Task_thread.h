@@ -47,10 +47,7 @@ class TTaskThread : public TThread {
   // Bytes counted as done: copied, found complete, or resumed from.
   std::int64_t FDoneSize = 0;
   // The file being copied (read by ShowTaskFiles).
-  QString FCurrentSourceFolder;
-  QString FCurrentName;
-  QString FCurrentSubfolder;
-  int FFilePercent = 0;
+  BlockCopy::TCurrentFile FCurrent;
   int FTotalPercent = 0;
   // The total percent last written to the row and the tasks file.
   int FWrittenPercent = 0;

@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <memory>
 #include <thread>
 
 #include "platform/SmbLibrary.h"
@@ -53,8 +55,7 @@ class Worker : public TThread {
   void Execute() override { Body(*this); }
 };
 
-void RunToEnd(Worker& w) {
-  w.Resume();
+void WaitEnd(Worker& w) {
   QElapsedTimer t;
   t.start();
   while (!w.Finished() && t.elapsed() < 20000) {
@@ -62,6 +63,11 @@ void RunToEnd(Worker& w) {
     QThread::msleep(1);
   }
   ASSERT_TRUE(w.Finished());
+}
+
+void RunToEnd(Worker& w) {
+  w.Resume();
+  WaitEnd(w);
 }
 
 }  // namespace
@@ -191,4 +197,38 @@ TEST(SmbProbe, AServerBackFromAnOutageIsReachedOnceItsNotThereHasAged) {
   EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 200, server.Port));
   quit = true;
   answering.join();
+}
+
+TEST(SmbLibraryQueue, ACallAbandonedInFlightEndsOnTheLibrarysThreadAndTheQueueGoesOn) {
+  // Takes the library's connection and never answers: the call hangs.
+  auto hung = std::make_unique<Listener>();
+  const QByteArray url = "smb://127.0.0.1:" + QByteArray::number(hung->Port) + "/x/";
+  std::atomic<int> result{0};
+  Worker w([&](Worker&) {
+    QList<TSmbEntry> entries;
+    result = TSmbLibrary::Get().ListDir(url, TSmbCredential(), entries);
+  });
+  w.Resume();
+  pollfd p{hung->Fd, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 20000), 1);  // the call is in flight
+  const int c = ::accept(hung->Fd, nullptr, nullptr);
+  w.Terminate();
+  WaitEnd(w);
+  EXPECT_EQ(result, TSmbLibrary::Abandoned);
+  // The server goes: the call ends with nobody to see it, and the next
+  // caller gets its own answer.
+  ::close(c);
+  hung.reset();
+  QList<TSmbEntry> entries;
+  const int next = TSmbLibrary::Get().ListDir(url, TSmbCredential(), entries);
+  EXPECT_NE(next, 0);
+  EXPECT_NE(next, TSmbLibrary::Abandoned);
+
+  // A read of a file that is closed (or never was open) fails; it never
+  // hands out bytes.
+  TSmbLibrary::Get().Close(4711);
+  char b[16];
+  int err = 0;
+  EXPECT_EQ(TSmbLibrary::Get().FinishRead(TSmbLibrary::Get().StartRead(4711, 0, sizeof b), b, sizeof b, err), -1);
+  EXPECT_EQ(err, EBADF);
 }
