@@ -502,8 +502,10 @@ struct TSmbLibrary::TPendingRead {
   qint64 Ns = 0;  // how long the read took on the library's thread
 };
 
-std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle, qint64 offset, int count) {
+std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibrary::StartRead(qint64 handle, qint64 offset, int count,
+                                                                  QByteArray storage) {
   auto o = std::make_shared<TPendingRead>();
+  o->Data = std::move(storage);
   o->Task = Submit([o = std::weak_ptr<TPendingRead>(o), handle, offset, count] {
     SMBCFILE* f = S().Files.value(handle);
     auto r = o.lock();
@@ -550,6 +552,20 @@ int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, char* buf
   const int n = qMin(count, int(read->Data.size()));
   std::memcpy(buffer, read->Data.constData(), size_t(n));
   return n;
+}
+
+int TSmbLibrary::FinishRead(const std::shared_ptr<TPendingRead>& read, QByteArray& data, int& err, qint64* ns) {
+  if (ns) *ns = 0;
+  if (!read || !Wait(read->Task)) {
+    err = Abandoned;
+    return -1;
+  }
+  err = read->Err;
+  if (read->Err) return -1;
+  if (ns) *ns = read->Ns;
+  data = std::move(read->Data);
+  read->Data = QByteArray();
+  return int(data.size());
 }
 
 int TSmbLibrary::ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err) {

@@ -68,9 +68,14 @@ class TSmbLibrary {
   // caller does other work (writes the chunk before, say); Finish waits
   // for it and hands over its bytes, and in `ns` how long the read took on
   // the library's thread (0 when it failed).
+  // `storage`, when given, is the memory the read fills (a buffer of an
+  // earlier read, so a large read needs no new pages).
   struct TPendingRead;
-  std::shared_ptr<TPendingRead> StartRead(qint64 handle, qint64 offset, int count);
+  std::shared_ptr<TPendingRead> StartRead(qint64 handle, qint64 offset, int count, QByteArray storage = {});
   int FinishRead(const std::shared_ptr<TPendingRead>& read, char* buffer, int count, int& err, qint64* ns = nullptr);
+  // The same handing over the read's own buffer as `data` (its size the
+  // bytes read) instead of copying; `data` is untouched on failure.
+  int FinishRead(const std::shared_ptr<TPendingRead>& read, QByteArray& data, int& err, qint64* ns = nullptr);
   // Closes without waiting.
   void Close(qint64 handle);
 

@@ -17,6 +17,7 @@ class TSmbLibraryFile : public TSmbFileSource {
   ~TSmbLibraryFile() override;
 
   int ReadAt(qint64 offset, char* buffer, int count) override;
+  int ReadInto(qint64 offset, QByteArray& buffer, int count) override;
   qint64 LastReadNs() override { return FLastNs; }
   void Expect(qint64 offset, int count) override;
   void Paced(int size) override { SmbReadSize::Remember(FHost, size); }
@@ -30,7 +31,11 @@ class TSmbLibraryFile : public TSmbFileSource {
   QString FHost;
   qint64 FHandle, FSize, FTime;
   qint64 FLastNs = 0;
+  // The read at `offset`: the one started ahead when it is that one.
+  std::shared_ptr<TSmbLibrary::TPendingRead> Take(qint64 offset, int count);
+
   std::shared_ptr<TSmbLibrary::TPendingRead> FNext;  // the read started ahead
+  QByteArray FSpare;  // the buffer the reader gave back, for the next read
   qint64 FNextOffset = -1;
   int FNextCount = 0;
 };

@@ -12,7 +12,8 @@ int Next(int current, qint64 bytes, qint64 ns, int largest) {
   const int top = qMax(largest, Smallest);
   // What the link carried, scaled to the target time; growing by at most
   // a doubling, since a short read's time is mostly the round trip.
-  const double ideal = double(bytes) * double(TargetNs) / double(ns);
+  double ideal = double(bytes) * double(TargetNs) / double(ns);
+  if (ideal > OneRequest) ideal = qMax(double(OneRequest), double(bytes) * double(LargeNs) / double(ns));
   qint64 next = qMin<qint64>(qint64(qMin(ideal, 1e12)), qint64(current) * 2);
   next = next / 1024 * 1024;
   return int(qBound(qint64(Smallest), next, qint64(top)));
@@ -52,8 +53,17 @@ int TSmbReadAheadFile::AskAt(qint64 pos) const {
   return qMin(FChunk, SmbReadSize::AtTheEnd);
 }
 
-int TSmbReadAheadFile::Fetch(qint64 pos, char* out, int ask) {
-  const int n = FSource->ReadAt(pos, out, ask);
+int TSmbReadAheadFile::Fetch(qint64 pos, char* out, int ask) { return Answered(pos, FSource->ReadAt(pos, out, ask)); }
+
+int TSmbReadAheadFile::Fill(qint64 pos, int ask) {
+  FBufferLength = 0;
+  FBufferStart = pos;
+  const int n = Answered(pos, FSource->ReadInto(pos, FBuffer, ask));
+  if (n > 0) FBufferLength = qMin(n, int(FBuffer.size()));
+  return n;
+}
+
+int TSmbReadAheadFile::Answered(qint64 pos, int n) {
   if (n < 0) return -1;
   if (n == 0) {
     FEnd = pos;  // whatever size was known: nothing more is there
@@ -98,13 +108,9 @@ int TSmbReadAheadFile::Read(void* buffer, int count) {
       pos += n;
       continue;
     }
-    if (FBuffer.size() < ask) FBuffer.resize(ask);
-    FBufferLength = 0;
-    FBufferStart = pos;
-    const int n = Fetch(pos, FBuffer.data(), ask);
+    const int n = Fill(pos, ask);
     if (n < 0) return -1;
     if (n == 0) break;
-    FBufferLength = n;
   }
   FPos = pos;
   return done;

@@ -14,7 +14,8 @@
 //   a short answer is not (the next read goes on from where it stopped).
 // - Each chunk is as large as the link carries in about a second
 //   (SmbReadSize), so a slow but living link never meets the library's
-//   timeout.
+//   timeout, and a fast link gets chunks large enough that the library
+//   keeps several requests in flight within each.
 #include <QByteArray>
 #include <QString>
 #include <memory>
@@ -24,7 +25,14 @@
 namespace SmbReadSize {
 
 constexpr int Smallest = 16 * 1024;
-constexpr int Largest = 1024 * 1024;
+// The library splits a read into requests of the server's largest read
+// (8 MiB on Samba and Windows) and sends them all at once, so a read this
+// large keeps two or three requests on the wire, as smbclient does; a read
+// of one request leaves the link idle for a round trip and the server's
+// start after each (at 5 ms, half of a 1 Gbit/s link at 1 MiB). A copy
+// holds about three reads' worth: the one being written out, the next
+// being filled, and the library's own buffers for it (60 MiB).
+constexpr int Largest = 20 * 1024 * 1024;
 constexpr int First = 64 * 1024;  // before anything is known of the link
 constexpr qint64 TargetNs = 1000000000LL;
 // The most a read asks that may start at the end of a file (at or past the
@@ -34,10 +42,16 @@ constexpr qint64 TargetNs = 1000000000LL;
 // are still under way, and the next call on that connection fails.
 constexpr int AtTheEnd = 64 * 1024;
 
+// Beyond this a larger read only keeps more requests in flight, while every
+// other call of the library waits behind it: such reads carry no more than
+// the link does in LargeNs.
+constexpr int OneRequest = 1024 * 1024;
+constexpr qint64 LargeNs = TargetNs / 4;
+
 // The size of the next read once a read of `current` bytes brought `bytes`
-// in `ns`: what the measured rate carries in TargetNs, at most twice the
-// current size, within Smallest..Largest (`largest` when given), in whole
-// KiB. A read that brought less than half its size (the end of a file) or
+// in `ns`: what the measured rate carries in TargetNs (above OneRequest, in
+// LargeNs), at most twice the current size, within Smallest..Largest
+// (`largest` when given), in whole KiB. A read that brought less than half its size (the end of a file) or
 // that was not timed (ns <= 0) teaches nothing: `current` stays.
 int Next(int current, qint64 bytes, qint64 ns, int largest = Largest);
 
@@ -55,6 +69,14 @@ class TSmbFileSource {
   // Up to `count` bytes from `offset`: bytes read (fewer at the end, or when
   // the server sends less), 0 at or past the end, -1 on failure.
   virtual int ReadAt(qint64 offset, char* buffer, int count) = 0;
+  // The same into `buffer`, whose first bytes become the bytes read (its
+  // size at least their count). A source may exchange the buffer for one
+  // it filled already, so the bytes are never copied, and keep the old
+  // one for a later read; on failure `buffer` stays as it was.
+  virtual int ReadInto(qint64 offset, QByteArray& buffer, int count) {
+    if (buffer.size() < count) buffer.resize(count);
+    return ReadAt(offset, buffer.data(), count);
+  }
   // How long the last ReadAt took on the wire, in ns; 0 when not timed.
   virtual qint64 LastReadNs() { return 0; }
   // The read that will most likely follow: a source may start it now.
@@ -84,8 +106,12 @@ class TSmbReadAheadFile : public TFileObject {
   // What a read at `pos` asks for: a chunk, cut at the known size; past
   // it, or with no size known, no more than SmbReadSize::AtTheEnd.
   int AskAt(qint64 pos) const;
-  // One read from the source; paces the chunk size by its answer.
+  // One read from the source into `out`, or (Fill) into the buffer.
   int Fetch(qint64 pos, char* out, int ask);
+  int Fill(qint64 pos, int ask);
+  // After a read at `pos` answered `n`: paces the chunk size by it and
+  // tells the source what comes next; answers `n`.
+  int Answered(qint64 pos, int n);
 
   std::unique_ptr<TSmbFileSource> FSource;
   int FChunk;

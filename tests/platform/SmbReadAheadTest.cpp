@@ -31,6 +31,21 @@ struct FakeSource : TSmbFileSource {
     if (BytesPerSecond) Ns = qint64(n) * 1000000000LL / BytesPerSecond;
     return n;
   }
+  // Answers in buffers of its own, as the library's reads do, keeping
+  // each buffer it gets back for a later read.
+  bool Swaps = false;
+  QByteArray Spare;
+  int ReadInto(qint64 offset, QByteArray& buffer, int count) override {
+    if (!Swaps) return TSmbFileSource::ReadInto(offset, buffer, count);
+    QByteArray mine = std::move(Spare);
+    mine.resize(count);
+    const int n = ReadAt(offset, mine.data(), count);
+    if (n < 0) return -1;
+    mine.truncate(n);
+    Spare = std::move(buffer);
+    buffer = std::move(mine);
+    return n;
+  }
   qint64 LastReadNs() override { return Ns; }
   void Expect(qint64 offset, int) override { Expected.append(offset); }
   qint64 Size() override { return Known == -2 ? Data.size() : Known; }
@@ -148,6 +163,22 @@ TEST(SmbReadAhead, AFailedReadFailsWholeAndKeepsThePosition) {
   EXPECT_EQ(QByteArray(b, 2048), f.source->Data.mid(2048, 2048));
 }
 
+TEST(SmbReadAhead, ASourceThatHandsOverItsOwnBuffersGivesEveryByte) {
+  Fixture f(5000, 1024);
+  f.source->Swaps = true;
+  f.source->MaxBytes = 700;  // short answers: buffers of another size come back
+  f.source->FailAt = 4500;
+  QByteArray block(1500, '\0');
+  ASSERT_EQ(f.file->Read(block.data(), 1500), 1500);
+  EXPECT_EQ(block, f.source->Data.left(1500));
+  ASSERT_EQ(f.file->Read(block.data(), 1500), 1500);
+  EXPECT_EQ(block, f.source->Data.mid(1500, 1500));
+  EXPECT_EQ(f.file->Read(block.data(), 1500), -1);  // the buffer it had stays whole
+  f.source->FailAt = -1;
+  int error = -1;
+  EXPECT_EQ(CopyAll(*f.file, error), f.source->Data.mid(3000));
+}
+
 TEST(SmbReadAhead, LargeReadsAndCopyToBringEveryByte) {
   Fixture f(3 * 1024 * 1024 + 17, 256 * 1024);
   QByteArray big(1024 * 1024, '\0');
@@ -231,11 +262,14 @@ TEST(SmbReadAhead, ReadsFollowTheLinksPace) {
   EXPECT_EQ(CopyAll(*slow.file, error), slow.source->Data);
   for (int i = 0; i < slow.source->Asked.size(); ++i)
     EXPECT_LE(qint64(slow.source->Asked[i]) * 1000000000LL / 125000, 2 * SmbReadSize::TargetNs) << i;
-  // A fast link grows from a small start to the largest size.
-  Fixture fast(8 * 1024 * 1024, 64 * 1024);
+  // A fast link grows from a small start to the largest size: several of
+  // a server's largest requests (8 MiB) in one read, kept in flight together.
+  Fixture fast(3 * SmbReadSize::Largest, 64 * 1024);
   fast.source->BytesPerSecond = 1000LL * 1000 * 1000;
   EXPECT_EQ(CopyAll(*fast.file, error), fast.source->Data);
-  EXPECT_EQ(*std::max_element(fast.source->Asked.begin(), fast.source->Asked.end()), SmbReadSize::Largest);
+  const int largest = *std::max_element(fast.source->Asked.begin(), fast.source->Asked.end());
+  EXPECT_EQ(largest, SmbReadSize::Largest);
+  EXPECT_GE(largest, 2 * 8 * 1024 * 1024);
 }
 
 TEST(SmbReadSize, NextSizeCarriesAboutASecond) {
@@ -244,11 +278,16 @@ TEST(SmbReadSize, NextSizeCarriesAboutASecond) {
   EXPECT_EQ(Next(256 * 1024, 256 * 1024, 2 * second), 128 * 1024);   // halves to a second's worth
   EXPECT_EQ(Next(64 * 1024, 64 * 1024, second / 100), 128 * 1024);  // grows at most twofold
   EXPECT_EQ(Next(Largest, Largest, second / 100), Largest);         // never past the largest
+  // Past one request a read carries a quarter second: 100 Mbit/s, 3 MiB.
+  EXPECT_EQ(Next(Largest, 12500000, second), 12500000 / 4 / 1024 * 1024);
+  EXPECT_EQ(Next(OneRequest, OneRequest, second), OneRequest);
   EXPECT_EQ(Next(64 * 1024, 64 * 1024, 100 * second), Smallest);   // never below the smallest
   EXPECT_EQ(Next(64 * 1024, 9, 100 * second), 64 * 1024);          // a file's short end teaches nothing
   EXPECT_EQ(Next(64 * 1024, 64 * 1024, 0), 64 * 1024);             // nor an untimed read
   EXPECT_EQ(Next(100000, 100000, second) % 1024, 0);               // whole KiB
   Remember("Srv9", 48 * 1024);
   EXPECT_EQ(Remembered("SRV9"), 48 * 1024);
+  Remember("Srv9", Largest);  // a fast host's next file starts with reads that large
+  EXPECT_EQ(Remembered("SRV9"), Largest);
   EXPECT_EQ(Remembered("never-seen"), First);
 }
