@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyform.h"
 

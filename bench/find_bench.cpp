@@ -16,9 +16,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "platform/FindFile.h"
-#include "platform/NetBackend.h"
-#include "platform/WinPath.h"
+#include "platform/fs/FindFile.h"
+#include "platform/net/NetBackend.h"
+#include "platform/fs/WinPath.h"
 
 namespace {
 

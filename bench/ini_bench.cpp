@@ -15,7 +15,7 @@
 #include "app/Main.h"
 #include "config/Languages.h"
 #include "config/Settings.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "transfer/Tasks.h"
 
 namespace {

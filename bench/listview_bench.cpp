@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 
 namespace {
 

@@ -20,10 +20,10 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
-#include "platform/ListView.h"
-#include "platform/NetBackend.h"
-#include "platform/Thread.h"
-#include "platform/TreeChecks.h"
+#include "platform/ui/ListView.h"
+#include "platform/net/NetBackend.h"
+#include "platform/core/Thread.h"
+#include "platform/ui/TreeChecks.h"
 #include "search/Searchpattern_thread.h"
 
 namespace {

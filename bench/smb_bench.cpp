@@ -22,12 +22,12 @@
 #include <cstdlib>
 
 #include "BenchCopy.h"
-#include "platform/FindFile.h"
-#include "platform/NetApi.h"
-#include "platform/NetBackend.h"
-#include "platform/SmbNetwork.h"
-#include "platform/Thread.h"
-#include "platform/WinPath.h"
+#include "platform/fs/FindFile.h"
+#include "platform/net/NetApi.h"
+#include "platform/net/NetBackend.h"
+#include "platform/smb/SmbNetwork.h"
+#include "platform/core/Thread.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyform.h"
 

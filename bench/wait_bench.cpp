@@ -20,7 +20,7 @@
 #include "app/Application.h"
 #include "app/Main.h"
 #include "network/Form_wait.h"
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 
 namespace {
 

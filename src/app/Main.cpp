@@ -30,10 +30,10 @@
 #include "config/En_language.h"
 #include "config/Languages.h"
 #include "config/Settings.h"
-#include "platform/FileSystem.h"
-#include "platform/ListView.h"
-#include "platform/Modal.h"
-#include "platform/SystemIcons.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/SystemIcons.h"
 #include "search/Editgroups.h"
 #include "search/Sort_result.h"
 #include "transfer/Copyfiles_thread.h"
@@ -688,7 +688,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 void TFormMain::FormCreate(QObject*) {
   // The three lists fill PanelMain beside the search panel (its layout).
   ListViewBoxComputers->clear();
-  // Check boxes are given per node as state images (platform/TreeChecks.h).
+  // Check boxes are given per node as state images (platform/ui/TreeChecks.h).
   QApplication::setWindowIcon(windowIcon());
   ProgramDir = FileSystem::GetCurrentDir();
   SetSize();

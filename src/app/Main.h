@@ -21,7 +21,7 @@
 #include <cstdint>
 
 #include "app/StatusPanels.h"
-#include "platform/Messages.h"
+#include "platform/core/Messages.h"
 
 class QAction;
 class QActionGroup;

@@ -10,9 +10,9 @@
 #include "app/Main_results.h"
 #include "app/StatusPanels.h"
 #include "config/En_language.h"
-#include "platform/Clipboard.h"
-#include "platform/Shell.h"
-#include "platform/TreeChecks.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/Shell.h"
+#include "platform/ui/TreeChecks.h"
 #include "transfer/Copy.h"
 #include "transfer/Sizing.h"
 

@@ -10,10 +10,10 @@
 #include "config/En_language.h"
 #include "config/Languages.h"
 #include "config/Settings.h"
-#include "platform/ListView.h"
-#include "platform/Modal.h"
-#include "platform/Shell.h"
-#include "platform/WinPath.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/Shell.h"
+#include "platform/fs/WinPath.h"
 
 namespace {
 

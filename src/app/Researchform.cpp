@@ -9,7 +9,7 @@
 #include "app/Main.h"
 #include "app/Main_search.h"
 #include "config/En_language.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Search_state.h"
 
 TResearch* Research = nullptr;

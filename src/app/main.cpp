@@ -4,8 +4,8 @@
 #include <exception>
 
 #include "app/Application.h"
-#include "platform/Modal.h"
-#include "platform/Thread.h"
+#include "platform/ui/Modal.h"
+#include "platform/core/Thread.h"
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);

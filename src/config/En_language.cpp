@@ -8,7 +8,7 @@
 
 #include "app/Main.h"
 #include "network/Scanlan_thread.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Searchpattern_thread.h"
 
 QString CurrentLanguage;

@@ -6,9 +6,9 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/FileSystem.h"
-#include "platform/ListView.h"
-#include "platform/WinPath.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/ui/ListView.h"
+#include "platform/fs/WinPath.h"
 
 std::unique_ptr<TIniFile> SettingsIni;
 QString ProgramDir;

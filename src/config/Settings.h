@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "platform/Ini.h"
+#include "platform/ini/Ini.h"
 
 class QComboBox;
 

@@ -2,7 +2,7 @@
 
 #include <QTime>
 
-#include "platform/DateFormat.h"
+#include "platform/core/DateFormat.h"
 
 namespace ComputerInfo {
 

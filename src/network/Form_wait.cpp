@@ -13,7 +13,7 @@
 #include "config/En_language.h"
 #include "network/Scanlan_thread.h"
 #include "network/Viewresource_thead.h"
-#include "platform/Modal.h"
+#include "platform/ui/Modal.h"
 
 TFormWait* FormWait = nullptr;
 

@@ -9,10 +9,10 @@
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "network/Form_wait.h"
-#include "platform/Modal.h"
-#include "platform/NetApi.h"
-#include "platform/TreeChecks.h"
-#include "platform/TreeNode.h"
+#include "platform/ui/Modal.h"
+#include "platform/net/NetApi.h"
+#include "platform/ui/TreeChecks.h"
+#include "platform/ui/TreeNode.h"
 #include "search/Search_state.h"
 
 QStringList ComputerNames;

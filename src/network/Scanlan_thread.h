@@ -13,7 +13,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 
 class TFormMain;
 class TFormWait;

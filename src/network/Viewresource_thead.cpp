@@ -9,8 +9,8 @@
 #include "network/Computerinfo_text.h"
 #include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
-#include "platform/ListView.h"
-#include "platform/NetApi.h"
+#include "platform/ui/ListView.h"
+#include "platform/net/NetApi.h"
 
 TViewResourceThread* ViewResourceThread = nullptr;
 

@@ -12,7 +12,7 @@
 #include <QStringList>
 #include <array>
 
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 
 class TFormMain;
 class TFormWait;

@@ -13,7 +13,7 @@
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "config/Settings.h"
-#include "platform/Modal.h"
+#include "platform/ui/Modal.h"
 
 TFormEditGroup* FormEditGroup = nullptr;
 QStringList GroupNames;

@@ -14,8 +14,8 @@
 #include <QToolButton>
 
 #include "config/En_language.h"
-#include "platform/DateFormat.h"
-#include "platform/Modal.h"
+#include "platform/core/DateFormat.h"
+#include "platform/ui/Modal.h"
 
 TFormMore* FormMore = nullptr;
 

@@ -3,10 +3,10 @@
 #include <QHash>
 #include <array>
 
-#include "platform/DateFormat.h"
-#include "platform/DosTime.h"
-#include "platform/FileAttr.h"
-#include "platform/SystemIcons.h"
+#include "platform/core/DateFormat.h"
+#include "platform/core/DosTime.h"
+#include "platform/fs/FileAttr.h"
+#include "platform/ui/SystemIcons.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <QDateTime>
 #include <QString>
 
-#include "platform/FindFile.h"
-#include "platform/ListView.h"
+#include "platform/fs/FindFile.h"
+#include "platform/ui/ListView.h"
 
 enum TResultColumn { rcType = 0, rcSize = 1, rcDate = 2, rcAttributes = 3, rcComputer = 4, rcPath = 5 };
 

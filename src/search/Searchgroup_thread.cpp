@@ -1,6 +1,6 @@
 #include "search/Searchgroup_thread.h"
 
-#include "platform/FileAttr.h"
+#include "platform/fs/FileAttr.h"
 #include "search/Result_row.h"
 
 QString FileExtension(const QString& name) {

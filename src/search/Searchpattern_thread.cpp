@@ -11,10 +11,10 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/FileAttr.h"
-#include "platform/ListView.h"
-#include "platform/TreeChecks.h"
-#include "platform/WildMatch.h"
+#include "platform/fs/FileAttr.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/TreeChecks.h"
+#include "platform/fs/WildMatch.h"
 #include "search/More.h"
 #include "search/Result_row.h"
 

@@ -29,10 +29,10 @@
 #include <optional>
 #include <vector>
 
-#include "platform/FindFile.h"
-#include "platform/ListView.h"
-#include "platform/Thread.h"
-#include "platform/WildMatch.h"
+#include "platform/fs/FindFile.h"
+#include "platform/ui/ListView.h"
+#include "platform/core/Thread.h"
+#include "platform/fs/WildMatch.h"
 #include "search/Result_row.h"
 #include "search/Search_state.h"
 

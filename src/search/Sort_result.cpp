@@ -12,8 +12,8 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/DateFormat.h"
-#include "platform/ListView.h"
+#include "platform/core/DateFormat.h"
+#include "platform/ui/ListView.h"
 #include "search/Search_state.h"
 
 bool SortDescending[6] = {true, true, true, true, true, true};

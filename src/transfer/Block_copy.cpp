@@ -1,9 +1,9 @@
 #include "transfer/Block_copy.h"
 
-#include "platform/FileSystem.h"
-#include "platform/FsPath.h"
-#include "platform/WinError.h"
-#include "platform/WinPath.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/fs/FsPath.h"
+#include "platform/core/WinError.h"
+#include "platform/fs/WinPath.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/FileIo.h"
+#include "platform/fs/FileIo.h"
 
 namespace BlockCopy {
 

@@ -4,9 +4,9 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/FindFile.h"
-#include "platform/ListView.h"
-#include "platform/Thread.h"
+#include "platform/fs/FindFile.h"
+#include "platform/ui/ListView.h"
+#include "platform/core/Thread.h"
 #include "transfer/Sizing.h"
 
 QStringList CopyNames;

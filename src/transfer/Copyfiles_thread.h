@@ -9,8 +9,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/FindFile.h"
-#include "platform/Thread.h"
+#include "platform/fs/FindFile.h"
+#include "platform/core/Thread.h"
 #include "transfer/Block_copy.h"
 
 class TFormCopy;

@@ -7,9 +7,9 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/ListView.h"
-#include "platform/Messages.h"
-#include "platform/WinPath.h"
+#include "platform/ui/ListView.h"
+#include "platform/core/Messages.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Cgauge.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyfiles_thread.h"

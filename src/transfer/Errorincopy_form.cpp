@@ -6,7 +6,7 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/Modal.h"
+#include "platform/ui/Modal.h"
 #include "transfer/Copyfiles_thread.h"
 
 TFormErrorInCopy* FormErrorInCopy = nullptr;

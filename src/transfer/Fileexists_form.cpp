@@ -7,9 +7,9 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/DateFormat.h"
-#include "platform/FindFile.h"
-#include "platform/Modal.h"
+#include "platform/core/DateFormat.h"
+#include "platform/fs/FindFile.h"
+#include "platform/ui/Modal.h"
 #include "transfer/Copyfiles_thread.h"
 
 TFormFileExists* FormFileExists = nullptr;

@@ -14,12 +14,12 @@
 #include "app/Main_results.h"
 #include "config/En_language.h"
 #include "config/Settings.h"
-#include "platform/FileAttr.h"
-#include "platform/FileSystem.h"
-#include "platform/Ini.h"
-#include "platform/ListView.h"
-#include "platform/Modal.h"
-#include "platform/WinPath.h"
+#include "platform/fs/FileAttr.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/ini/Ini.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/Modal.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Tasks.h"
 
 TFormEditTask* FormEditTask = nullptr;

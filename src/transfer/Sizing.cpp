@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 #include "transfer/Copy.h"
 
 namespace {

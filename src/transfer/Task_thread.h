@@ -9,9 +9,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/FindFile.h"
-#include "platform/Ini.h"
-#include "platform/Thread.h"
+#include "platform/fs/FindFile.h"
+#include "platform/ini/Ini.h"
+#include "platform/core/Thread.h"
 #include "transfer/Block_copy.h"
 #include "transfer/Tasks.h"
 

@@ -23,7 +23,7 @@
 #include "config/En_language.h"
 #include "config/Settings.h"
 #include "network/Form_wait.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Editgroups.h"
 #include "search/More.h"
 #include "search/Sort_result.h"

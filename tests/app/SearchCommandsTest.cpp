@@ -20,7 +20,7 @@
 #include "app/Researchform.h"
 #include "config/En_language.h"
 #include "config/Settings.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Editgroups.h"
 #include "search/More.h"
 #include "search/Searchpattern_thread.h"

@@ -9,7 +9,7 @@
 #include "app/Form_about.h"
 #include "app/Icons.h"
 #include "app/Main.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "support/ProgramFolder.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "network/Scanlan_thread.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Searchpattern_thread.h"
 #include "support/ProgramFolder.h"
 

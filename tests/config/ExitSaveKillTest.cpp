@@ -20,8 +20,8 @@
 
 #include "app/Main.h"
 #include "config/Settings.h"
-#include "platform/FileReplace.h"
-#include "platform/ListView.h"
+#include "platform/fs/FileReplace.h"
+#include "platform/ui/ListView.h"
 #include "support/ProgramFolder.h"
 #include "transfer/Tasks.h"
 

@@ -11,7 +11,7 @@
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "config/Settings.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "support/FileEvents.h"
 #include "support/ProgramFolder.h"
 

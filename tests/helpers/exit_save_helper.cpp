@@ -22,7 +22,7 @@
 #include "app/Main.h"
 #include "config/En_language.h"
 #include "config/Settings.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "transfer/Tasks.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <cstdio>
 
-#include "platform/FileReplace.h"
+#include "platform/fs/FileReplace.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -12,10 +12,10 @@
 #include <QFile>
 #include <cstdio>
 
-#include "platform/FsPath.h"
-#include "platform/SmbNetwork.h"
-#include "platform/FindFile.h"
-#include "platform/WildMatch.h"
+#include "platform/fs/FsPath.h"
+#include "platform/smb/SmbNetwork.h"
+#include "platform/fs/FindFile.h"
+#include "platform/fs/WildMatch.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "network/Computerinfo_text.h"
-#include "platform/DateFormat.h"
+#include "platform/core/DateFormat.h"
 
 using namespace ComputerInfo;
 

@@ -12,9 +12,9 @@
 #include "config/En_language.h"
 #include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
-#include "platform/DateFormat.h"
-#include "platform/Modal.h"
-#include "platform/Thread.h"
+#include "platform/core/DateFormat.h"
+#include "platform/ui/Modal.h"
+#include "platform/core/Thread.h"
 #include "search/Search_state.h"
 
 void NetworkTest::SetUp() {

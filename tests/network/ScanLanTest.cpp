@@ -14,8 +14,8 @@
 #include "config/En_language.h"
 #include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
-#include "platform/ListView.h"
-#include "platform/TreeChecks.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/TreeChecks.h"
 #include "search/Search_state.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
 #include "network/Viewresource_thead.h"
-#include "platform/ListView.h"
-#include "platform/NetApi.h"
-#include "platform/Thread.h"
+#include "platform/ui/ListView.h"
+#include "platform/net/NetApi.h"
+#include "platform/core/Thread.h"
 
 namespace {
 

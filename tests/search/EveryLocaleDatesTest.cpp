@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "config/En_language.h"
-#include "platform/DateFormat.h"
-#include "platform/ListView.h"
+#include "platform/core/DateFormat.h"
+#include "platform/ui/ListView.h"
 #include "search/Sort_result.h"
 #include "support/LocaleDates.h"
 

@@ -14,7 +14,7 @@
 #include "app/Researchform.h"
 #include "config/En_language.h"
 #include "config/Settings.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Editgroups.h"
 #include "search/More.h"
 #include "search/Searchgroup_thread.h"

@@ -17,7 +17,7 @@
 #include "config/En_language.h"
 #include "config/Languages.h"
 #include "config/Settings.h"
-#include "platform/WinPath.h"
+#include "platform/fs/WinPath.h"
 #include "search/Editgroups.h"
 #include "search/Search_state.h"
 #include "support/FileEvents.h"

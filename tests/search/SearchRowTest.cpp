@@ -2,10 +2,10 @@
 // extended criteria and the group's list of extensions.
 #include <gtest/gtest.h>
 
-#include "platform/DateFormat.h"
-#include "platform/DosTime.h"
-#include "platform/FileAttr.h"
-#include "platform/SystemIcons.h"
+#include "platform/core/DateFormat.h"
+#include "platform/core/DosTime.h"
+#include "platform/fs/FileAttr.h"
+#include "platform/ui/SystemIcons.h"
 #include "search/Result_row.h"
 #include "search/Search_state.h"
 #include "support/FixedDateFormats.h"

@@ -12,7 +12,7 @@
 #include "app/Main.h"
 #include "app/Researchform.h"
 #include "config/En_language.h"
-#include "platform/ListView.h"
+#include "platform/ui/ListView.h"
 #include "search/Searchpattern_thread.h"
 #include "support/ModalResponder.h"
 #include "support/SearchRun.h"

@@ -9,8 +9,8 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/DateFormat.h"
-#include "platform/ListView.h"
+#include "platform/core/DateFormat.h"
+#include "platform/ui/ListView.h"
 #include "search/Sort_result.h"
 #include "search/Search_state.h"
 #include "search/Result_row.h"

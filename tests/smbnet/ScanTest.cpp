@@ -21,13 +21,13 @@
 #include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
 #include "network/Viewresource_thead.h"
-#include "platform/ListView.h"
-#include "platform/Modal.h"
-#include "platform/NetApi.h"
-#include "platform/NetBackend.h"
-#include "platform/SmbProbe.h"
-#include "platform/Thread.h"
-#include "platform/TreeChecks.h"
+#include "platform/ui/ListView.h"
+#include "platform/ui/Modal.h"
+#include "platform/net/NetApi.h"
+#include "platform/net/NetBackend.h"
+#include "platform/smb/SmbProbe.h"
+#include "platform/core/Thread.h"
+#include "platform/ui/TreeChecks.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QtGlobal>
 
-#include "platform/NetApi.h"
-#include "platform/NetBackend.h"
-#include "platform/SmbNetwork.h"
+#include "platform/net/NetApi.h"
+#include "platform/net/NetBackend.h"
+#include "platform/smb/SmbNetwork.h"
 
 namespace Smbnet {
 

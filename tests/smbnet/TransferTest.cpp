@@ -11,8 +11,8 @@
 #include "SmbnetEnv.h"
 #include "TaskFixture.h"
 #include "app/Main.h"
-#include "platform/Thread.h"
-#include "platform/WinPath.h"
+#include "platform/core/Thread.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Tasks.h"
 
 namespace {

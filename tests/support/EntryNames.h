@@ -3,8 +3,8 @@
 #include <QList>
 #include <QStringList>
 
-#include "platform/FileSystem.h"
-#include "platform/FindFile.h"
+#include "platform/fs/FileSystem.h"
+#include "platform/fs/FindFile.h"
 
 inline QStringList Names(const QList<TSearchRec>& entries) {
   QStringList names;

@@ -3,7 +3,7 @@
 // each test and the system's back afterwards.
 #include <gtest/gtest.h>
 
-#include "platform/DateFormat.h"
+#include "platform/core/DateFormat.h"
 
 class FixedDateFormats : public ::testing::Test {
  protected:

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/NetBackend.h"
+#include "platform/net/NetBackend.h"
 
 int TGatedNetwork::ListFolder(const TFsPath& folder, const TWildMask& mask, TSearchRec& self,
                               QList<TSearchRec>& out) {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/SimNetwork.h"
+#include "platform/net/SimNetwork.h"
 
 class TGatedNetwork : public TSimNetwork {
  public:

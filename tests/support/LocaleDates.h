@@ -9,7 +9,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/DateFormat.h"
+#include "platform/core/DateFormat.h"
 
 struct LocaleDates {
   const char* Locale;     // e.g. "en_US"

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Modal.h"
+#include "platform/ui/Modal.h"
 
 class ModalResponder {
  public:

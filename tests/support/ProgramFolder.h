@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/Modal.h"
+#include "platform/ui/Modal.h"
 
 class ProgramFolder {
  public:

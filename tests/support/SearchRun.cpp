@@ -9,9 +9,9 @@
 #include <QTreeWidget>
 
 #include "app/Main.h"
-#include "platform/ListView.h"
-#include "platform/Thread.h"
-#include "platform/TreeChecks.h"
+#include "platform/ui/ListView.h"
+#include "platform/core/Thread.h"
+#include "platform/ui/TreeChecks.h"
 #include "config/En_language.h"
 #include "search/Editgroups.h"
 #include "search/Search_state.h"

@@ -3,7 +3,7 @@
 // in the file manager) and starts nothing, for as long as it lives.
 #include <vector>
 
-#include "platform/Shell.h"
+#include "platform/ui/Shell.h"
 
 struct ShellRecorder {
   std::vector<Shell::TShellRequest> Requests;

@@ -9,9 +9,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform/Ini.h"
-#include "platform/NetBackend.h"
-#include "platform/WinPath.h"
+#include "platform/ini/Ini.h"
+#include "platform/net/NetBackend.h"
+#include "platform/fs/WinPath.h"
 
 TSimNet::TSimNet() {
   FPrevious = NetBackend::Current();

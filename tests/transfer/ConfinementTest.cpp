@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "TaskFixture.h"
-#include "platform/WinPath.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Copy.h"
 #include "transfer/Tasks.h"
 

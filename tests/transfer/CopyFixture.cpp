@@ -12,9 +12,9 @@
 
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/Modal.h"
-#include "platform/Thread.h"
-#include "platform/WinPath.h"
+#include "platform/ui/Modal.h"
+#include "platform/core/Thread.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyfiles_thread.h"
 #include "transfer/Errorincopy_form.h"

@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "CopyFixture.h"
-#include "platform/DateFormat.h"
-#include "platform/FileIo.h"
-#include "platform/WinPath.h"
+#include "platform/core/DateFormat.h"
+#include "platform/fs/FileIo.h"
+#include "platform/fs/WinPath.h"
 #include "support/LocaleDates.h"
 #include "transfer/Copyfiles_thread.h"
 #include "transfer/Errorincopy_form.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/SimNetwork.h"
+#include "platform/net/SimNetwork.h"
 
 struct TReadFault {
   QString Name;        // files of this name (letter case ignored)

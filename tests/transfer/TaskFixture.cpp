@@ -3,10 +3,10 @@
 #include <QFile>
 
 #include "app/Main.h"
-#include "platform/Ini.h"
-#include "platform/ListView.h"
-#include "platform/Thread.h"
-#include "platform/WinPath.h"
+#include "platform/ini/Ini.h"
+#include "platform/ui/ListView.h"
+#include "platform/core/Thread.h"
+#include "platform/fs/WinPath.h"
 #include "transfer/Sizing.h"
 #include "transfer/Tasks.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Modal.h"
+#include "platform/ui/Modal.h"
 
 #include "CopyFixture.h"
 #include "transfer/Copyform.h"

@@ -1,0 +1,41 @@
+#pragma once
+// A file of a share as the read-ahead buffer (SmbReadAhead.h) reads it
+// through the library (SmbLibrary.h). The read the buffer expects next is
+// started at once, so the server sends the next chunk while the program
+// writes this one; the read size the buffer settles on is kept for the
+// next file from the same host.
+#include <QString>
+#include <memory>
+
+#include "platform/smb/SmbLibrary.h"
+#include "platform/smb/SmbReadAhead.h"
+
+class TSmbLibraryFile : public TSmbFileSource {
+ public:
+  TSmbLibraryFile(const QString& host, qint64 handle, qint64 size, qint64 writeTimeNs)
+      : FHost(host), FHandle(handle), FSize(size), FTime(writeTimeNs) {}
+  ~TSmbLibraryFile() override;
+
+  int ReadAt(qint64 offset, char* buffer, int count) override;
+  int ReadInto(qint64 offset, QByteArray& buffer, int count) override;
+  qint64 LastReadNs() override { return FLastNs; }
+  void Expect(qint64 offset, int count) override;
+  void Paced(int size) override { SmbReadSize::Remember(FHost, size); }
+  qint64 Size() override { return FSize; }
+  bool WriteTime(qint64& ns) override {
+    ns = FTime;
+    return true;
+  }
+
+ private:
+  QString FHost;
+  qint64 FHandle, FSize, FTime;
+  qint64 FLastNs = 0;
+  // The read at `offset`: the one started ahead when it is that one.
+  std::shared_ptr<TSmbLibrary::TPendingRead> Take(qint64 offset, int count);
+
+  std::shared_ptr<TSmbLibrary::TPendingRead> FNext;  // the read started ahead
+  QByteArray FSpare;  // the buffer the reader gave back, for the next read
+  qint64 FNextOffset = -1;
+  int FNextCount = 0;
+};
