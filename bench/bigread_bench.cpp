@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "BenchCopy.h"
-#include "platform/NetBackend.h"
-#include "platform/SmbNetwork.h"
-#include "platform/Thread.h"
-#include "platform/WinPath.h"
+#include "platform/net/NetBackend.h"
+#include "platform/smb/SmbNetwork.h"
+#include "platform/core/Thread.h"
+#include "platform/fs/WinPath.h"
 
 namespace {
 

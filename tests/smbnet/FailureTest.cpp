@@ -16,11 +16,11 @@
 #include "CopyFixture.h"
 #include "app/Main.h"
 #include "network/Form_wait.h"
-#include "platform/FindFile.h"
-#include "platform/Modal.h"
-#include "platform/SmbProbe.h"
-#include "platform/Thread.h"
-#include "platform/WinError.h"
+#include "platform/fs/FindFile.h"
+#include "platform/ui/Modal.h"
+#include "platform/smb/SmbProbe.h"
+#include "platform/core/Thread.h"
+#include "platform/core/WinError.h"
 #include "support/SearchRun.h"
 
 namespace {
