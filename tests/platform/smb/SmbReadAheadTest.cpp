@@ -57,7 +57,7 @@ struct FakeSource : TSmbFileSource {
 
 QByteArray Pattern(int size) {
   QByteArray b(size, '\0');
-  for (int i = 0; i < size; ++i) b[i] = char((i * 131 + i / 7) & 0xFF);
+  for (int i = 0; i < size; ++i) b[i] = char((qint64(i) * 131 + i / 7) & 0xFF);
   return b;
 }
 
