@@ -18,19 +18,19 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/smb/SmbCredentials.h"
-#include "platform/discovery/DiscoveryLoop.h"
-#include "platform/smb/SmbErrors.h"
 #include "platform/core/Log.h"
+#include "platform/core/WinError.h"
+#include "platform/discovery/DiscoveryLoop.h"
+#include "platform/fs/WinPath.h"
+#include "platform/net/SmbUrl.h"
+#include "platform/smb/SmbCredentials.h"
+#include "platform/smb/SmbErrors.h"
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbLibraryFile.h"
 #include "platform/smb/SmbProbe.h"
 #include "platform/smb/SmbReadAhead.h"
 #include "platform/smb/SmbShareList.h"
 #include "platform/smb/SmbTree.h"
-#include "platform/net/SmbUrl.h"
-#include "platform/core/WinError.h"
-#include "platform/fs/WinPath.h"
 
 using namespace NetApi;
 using SmbErrors::TLevel;

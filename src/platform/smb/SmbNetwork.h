@@ -23,8 +23,8 @@
 #include <QMutex>
 #include <memory>
 
-#include "platform/net/NetBackend.h"
 #include "platform/discovery/SmbDiscovery.h"
+#include "platform/net/NetBackend.h"
 
 class TSmbCredentialSources;
 class TSmbLibrary;
