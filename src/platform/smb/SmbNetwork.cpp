@@ -607,10 +607,11 @@ int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
       e = ERROR_BAD_NETPATH;
       return TOutcome::Failed;
     }
-    // A server that took the connection but answered late is given longer.
+    // A server that took the connection but answered late is given longer,
+    // once: one still silent after that never answers, and is asked no more.
     if (SmbProbe::Slow(address) && !SmbProbe::Patiently(address, std::min(leftMs, PatientProbeMs), StopTest())) {
-      e = SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH;
-      return e == ERROR_SEM_TIMEOUT ? TOutcome::TimedOut : TOutcome::Failed;
+      e = ERROR_SEM_TIMEOUT;
+      return TOutcome::Failed;
     }
     int raw = 0;
     QString host;

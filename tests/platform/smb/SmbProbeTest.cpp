@@ -173,6 +173,26 @@ TEST(SmbProbe, AnswersAreKeptForAScanAndAServerThatDidNotAnswerIsPassedOverWhile
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
 }
 
+TEST(SmbProbe, PatienceIsForAServerSlowInThisScanAndOnlyUntilItStaysSilentThroughIt) {
+  // Takes the connection, answers nothing: slow for now; no patience for
+  // it after a new scan, while it is asked again.
+  Listener slow;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, slow.Port));
+  EXPECT_TRUE(SmbProbe::Slow("127.0.0.1", slow.Port));
+  SmbProbe::Forget();
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", slow.Port));
+
+  // Silent through a patient probe too: a server that never answers, not
+  // given patience again, in this scan or the next.
+  Listener hung;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
+  EXPECT_FALSE(SmbProbe::Patiently("127.0.0.1", SmbProbe::BudgetMs + 100, {}, hung.Port));
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", hung.Port));
+  SmbProbe::Forget();
+  EXPECT_FALSE(SmbProbe::Patiently("127.0.0.1", 300, {}, hung.Port));
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", hung.Port));
+}
+
 TEST(SmbProbe, AServerBackFromAnOutageIsReachedOnceItsNotThereHasAged) {
   // Not there (its link down): no. Back again: once the "not there" is
   // older than the time it is kept, the next asker waits for a new probe
