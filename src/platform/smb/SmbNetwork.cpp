@@ -235,6 +235,11 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
 
 TSmbNetwork::TSmbNetwork() : FShared(std::make_shared<TShared>()) {}
 
+TSmbNetwork::TDiscoveryStandIn& TSmbNetwork::DiscoveryStandInForTests() {
+  static TDiscoveryStandIn standIn;
+  return standIn;
+}
+
 QString TSmbNetwork::Address(const QString& server) {
   const QString key = Bare(server).toUpper();
   if (key.isEmpty()) return {};
@@ -475,7 +480,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   // Kerberos ticket is met by name, which the walk does itself.
   const bool meet = !HaveTickets();
   QSet<QString> met;
-  QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest(), [&](const TFoundServer& s) {
+  const auto named = [&](const TFoundServer& s) {
     for (const auto& a : s.Addresses) {
       const QString address = DiscoveryNet::ToString(a);
       SmbProbe::Start(address);
@@ -484,7 +489,9 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
         Meet(FShared, s, address);
       }
     }
-  });
+  };
+  const TDiscoveryStandIn& standIn = DiscoveryStandInForTests();
+  QList<TFoundServer> found = standIn ? standIn(named) : SmbDiscovery::Run(DiscoveryBudgetMs, StopTest(), named);
   const auto stopped = [this] {
     ++FShared->Scan;  // what is still meeting servers gives up
     return ERROR_NO_NETWORK;
