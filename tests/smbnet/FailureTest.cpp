@@ -1,6 +1,7 @@
 // When the network fails under the program: a copy cancelled while its
-// server's link is cut, files over a slow and lossy link, a search after a
-// server was gone for a while, and a server dropping off during a scan.
+// server's link is cut, files over a slow and lossy link, an open that ends
+// after its worker gave up, a search after a server was gone for a while,
+// and a server dropping off during a scan.
 // SRV2 is the server shaped; every link is put back and every relay taken
 // away in TearDown, whatever the test's outcome, and SRV2 is readable again
 // before the next test.
@@ -8,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QThread>
 
@@ -17,6 +19,8 @@
 #include "app/Main.h"
 #include "network/Form_wait.h"
 #include "platform/fs/FindFile.h"
+#include "platform/fs/FsPath.h"
+#include "platform/net/NetBackend.h"
 #include "platform/ui/Modal.h"
 #include "platform/smb/SmbProbe.h"
 #include "platform/core/Thread.h"
@@ -169,6 +173,52 @@ TEST_F(SmbnetFailureCopy, ACancelWhileTheLinkIsCutHoldsTheWorkerUntilKeepIsAnswe
   EXPECT_EQ(kept, data.left(kept.size()));
   EXPECT_NE(LocalModified(local), Old);
   EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+}
+
+// A worker stopped while its open is on its way over a slow link: the file
+// opens afterwards, with nobody to take it, and is closed then rather than
+// held open on the server for as long as the program runs.
+TEST_F(SmbnetFailureCopy, AnOpenThatEndsAfterItsWorkerGaveUpIsClosed) {
+  Serve("late.raw", Pattern(4096, 4), Old);
+  TFsPath path;
+  ASSERT_EQ(FsPath::Parse(Faults + "late.raw", path), 0);
+  const QString conf = QFileInfo(Smbnet::Value("SRV2_SHARES")).path() + "/etc-samba/smb.conf";
+  // How often the server has the file open, once the library has done
+  // what it was given before (its calls run in turn).
+  const auto openOnServer = [&] {
+    TSearchRec rec;
+    NetBackend::Current()->Stat(path, rec);
+    QProcess p;
+    p.start("smbstatus", {"-s", conf, "-L"});
+    p.waitForFinished(30000);
+    return int(QString::fromLocal8Bit(p.readAllStandardOutput()).count("late.raw"));
+  };
+  {
+    std::unique_ptr<TFileObject> held;
+    ASSERT_EQ(NetBackend::Current()->Open(path, TOpenMode::Read, held), 0);
+    ASSERT_EQ(openOnServer(), 1);  // the server shows a file held open
+  }
+  ASSERT_EQ(openOnServer(), 0);
+
+  ASSERT_TRUE(Links.Relay("SRV2", {"--delay", "300"}));
+  class TOpener : public TThread {
+   public:
+    TFsPath Path;
+    int Result = -1;
+
+   protected:
+    void Execute() override {
+      std::unique_ptr<TFileObject> f;
+      Result = NetBackend::Current()->Open(Path, TOpenMode::Read, f);
+    }
+  } opener;
+  opener.Path = path;
+  opener.Resume();
+  QThread::msleep(150);  // the open under way: over this link it takes far longer
+  opener.Terminate();
+  EXPECT_TRUE(WaitUntil([&] { return opener.Finished(); }, 30000));
+  EXPECT_NE(opener.Result, 0);
+  EXPECT_EQ(openOnServer(), 0);
 }
 
 TEST_F(SmbnetFailureCopy, FilesOverASlowOrLossyLinkArriveWhole) {

@@ -1,4 +1,4 @@
-#include "DiscoveryLoop.h"
+#include "platform/discovery/DiscoveryLoop.h"
 
 #include <QStringList>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "DnsPacket.h"
+#include "platform/discovery/DnsPacket.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "LlmnrClient.h"
+#include "platform/discovery/LlmnrClient.h"
 
 #include <QRandomGenerator>
 

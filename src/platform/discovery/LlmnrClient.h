@@ -4,8 +4,8 @@
 #include <QList>
 #include <QString>
 
-#include "platform/discovery/DnsPacket.h"
 #include "platform/discovery/DiscoveryLoop.h"
+#include "platform/discovery/DnsPacket.h"
 
 namespace Llmnr {
 // The address an answer gives for name (id: the query's identifier).

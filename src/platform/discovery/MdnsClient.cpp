@@ -1,4 +1,4 @@
-#include "MdnsClient.h"
+#include "platform/discovery/MdnsClient.h"
 
 #include <QRandomGenerator>
 

@@ -9,8 +9,8 @@
 #include <QString>
 #include <functional>
 
-#include "platform/discovery/DnsPacket.h"
 #include "platform/discovery/DiscoveryLoop.h"
+#include "platform/discovery/DnsPacket.h"
 
 namespace Mdns {
 

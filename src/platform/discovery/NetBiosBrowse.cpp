@@ -1,4 +1,4 @@
-#include "NetBiosBrowse.h"
+#include "platform/discovery/NetBiosBrowse.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -10,8 +10,8 @@
 #include <QString>
 #include <memory>
 
-#include "platform/discovery/NetBiosName.h"
 #include "platform/discovery/DiscoveryLoop.h"
+#include "platform/discovery/NetBiosName.h"
 
 namespace NetBios {
 

@@ -1,4 +1,4 @@
-#include "NetBiosName.h"
+#include "platform/discovery/NetBiosName.h"
 
 #include <QRandomGenerator>
 

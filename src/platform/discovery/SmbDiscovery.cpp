@@ -1,7 +1,7 @@
-#include "SmbDiscovery.h"
+#include "platform/discovery/SmbDiscovery.h"
 
-#include "platform/discovery/LlmnrClient.h"
 #include "platform/core/Log.h"
+#include "platform/discovery/LlmnrClient.h"
 #include "platform/discovery/MdnsClient.h"
 #include "platform/discovery/SmbDiscoveryRun.h"
 #include "platform/fs/WinPath.h"

@@ -1,4 +1,4 @@
-#include "SmbDiscoveryRun.h"
+#include "platform/discovery/SmbDiscoveryRun.h"
 
 #include <memory>
 

@@ -6,8 +6,8 @@
 #include <QString>
 #include <functional>
 
-#include "platform/discovery/SmbDiscovery.h"
 #include "platform/discovery/DiscoveryLoop.h"
+#include "platform/discovery/SmbDiscovery.h"
 
 namespace SmbDiscovery {
 

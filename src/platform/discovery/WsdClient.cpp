@@ -1,4 +1,4 @@
-#include "WsdClient.h"
+#include "platform/discovery/WsdClient.h"
 
 #include <cerrno>
 #include <cstring>

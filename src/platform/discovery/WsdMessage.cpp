@@ -1,4 +1,4 @@
-#include "WsdMessage.h"
+#include "platform/discovery/WsdMessage.h"
 
 #include <QRegularExpression>
 #include <QUuid>

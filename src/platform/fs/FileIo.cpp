@@ -1,9 +1,9 @@
 #include "platform/fs/FileIo.h"
 
 #include "platform/core/DosTime.h"
-#include "platform/fs/FsBackend.h"
 #include "platform/core/Handles.h"
 #include "platform/core/WinError.h"
+#include "platform/fs/FsBackend.h"
 
 namespace FileSystem {
 

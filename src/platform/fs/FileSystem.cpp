@@ -5,10 +5,10 @@
 
 #include <sys/stat.h>
 
+#include "platform/core/WinError.h"
 #include "platform/fs/FindFile.h"
 #include "platform/fs/FsBackend.h"
 #include "platform/fs/LocalDrive.h"
-#include "platform/core/WinError.h"
 #include "platform/fs/WinPath.h"
 
 namespace FileSystem {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "platform/fs/FsBackend.h"
 #include "platform/core/Handles.h"
 #include "platform/core/WinError.h"
+#include "platform/fs/FsBackend.h"
 #include "platform/fs/WinPath.h"
 
 QDateTime TSearchRec::LastWriteTime() const {

@@ -1,7 +1,7 @@
 #include "platform/fs/FsBackend.h"
 
-#include "platform/fs/LocalDrive.h"
 #include "platform/core/WinError.h"
+#include "platform/fs/LocalDrive.h"
 
 qint64 TFileObject::CopyTo(TFileObject& destination, qint64 maxBytes, int& error) {
   constexpr int kBuffer = 256 * 1024;

@@ -1,7 +1,7 @@
 #include "platform/fs/FsPath.h"
 
-#include "platform/fs/FileSystem.h"
 #include "platform/core/WinError.h"
+#include "platform/fs/FileSystem.h"
 
 QString TFsPath::Text() const {
   QString s = Unc ? QLatin1String("\\\\") + Server + u'\\' + Share : QStringLiteral("C:");

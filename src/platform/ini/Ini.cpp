@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "platform/fs/FileReplace.h"
-#include "platform/ini/IniDocument.h"
 #include "platform/fs/WinPath.h"
+#include "platform/ini/IniDocument.h"
 
 using namespace IniText;
 

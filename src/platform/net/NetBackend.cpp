@@ -5,10 +5,10 @@
 
 #include <atomic>
 
+#include "platform/core/WinError.h"
 #include "platform/net/SimNetwork.h"
 #include "platform/net/SmbUrl.h"
 #include "platform/net/SmbUrl.h"
-#include "platform/core/WinError.h"
 
 int TEmptyNetwork::ListFolder(const TFsPath&, const TWildMask&, TSearchRec&, QList<TSearchRec>&) {
   return ERROR_BAD_NETPATH;

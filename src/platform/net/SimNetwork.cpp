@@ -7,10 +7,10 @@
 #include <cmath>
 
 #include "platform/core/DosTime.h"
-#include "platform/ini/Ini.h"
-#include "platform/fs/PosixFs.h"
 #include "platform/core/WinError.h"
+#include "platform/fs/PosixFs.h"
 #include "platform/fs/WinPath.h"
+#include "platform/ini/Ini.h"
 
 using namespace NetApi;
 

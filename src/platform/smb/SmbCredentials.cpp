@@ -5,9 +5,9 @@
 #include <QMutex>
 
 #include "platform/core/Log.h"
+#include "platform/core/WinError.h"
 #include "platform/smb/SmbErrors.h"
 #include "platform/smb/SmbKeyring.h"
-#include "platform/core/WinError.h"
 
 namespace SmbCredentials {
 

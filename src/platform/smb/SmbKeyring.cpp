@@ -2,8 +2,8 @@
 // turn into macros.
 #include <libsecret/secret.h>
 
-#include "platform/core/Log.h"
 #include "platform/smb/SmbKeyring.h"
+#include "platform/core/Log.h"
 
 #include <QDir>
 #include <QFileInfo>

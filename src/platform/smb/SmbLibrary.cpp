@@ -11,10 +11,10 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/fs/FileAttr.h"
 #include "platform/core/Log.h"
-#include "platform/smb/SmbErrors.h"
 #include "platform/core/Thread.h"
+#include "platform/fs/FileAttr.h"
+#include "platform/smb/SmbErrors.h"
 
 // Samba's headers last: netapi.h defines Windows error names as macros,
 // needs the fixed-width types first, and lacks the level-100 workstation

@@ -18,19 +18,19 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/smb/SmbCredentials.h"
-#include "platform/discovery/DiscoveryLoop.h"
-#include "platform/smb/SmbErrors.h"
 #include "platform/core/Log.h"
+#include "platform/core/WinError.h"
+#include "platform/discovery/DiscoveryLoop.h"
+#include "platform/fs/WinPath.h"
+#include "platform/net/SmbUrl.h"
+#include "platform/smb/SmbCredentials.h"
+#include "platform/smb/SmbErrors.h"
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbLibraryFile.h"
 #include "platform/smb/SmbProbe.h"
 #include "platform/smb/SmbReadAhead.h"
 #include "platform/smb/SmbShareList.h"
 #include "platform/smb/SmbTree.h"
-#include "platform/net/SmbUrl.h"
-#include "platform/core/WinError.h"
-#include "platform/fs/WinPath.h"
 
 using namespace NetApi;
 using SmbErrors::TLevel;
@@ -234,6 +234,11 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
 }
 
 TSmbNetwork::TSmbNetwork() : FShared(std::make_shared<TShared>()) {}
+
+TSmbNetwork::TDiscoveryStandIn& TSmbNetwork::DiscoveryStandInForTests() {
+  static TDiscoveryStandIn standIn;
+  return standIn;
+}
 
 QString TSmbNetwork::Address(const QString& server) {
   const QString key = Bare(server).toUpper();
@@ -475,7 +480,7 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
   // Kerberos ticket is met by name, which the walk does itself.
   const bool meet = !HaveTickets();
   QSet<QString> met;
-  QList<TFoundServer> found = SmbDiscovery::Run(DiscoveryBudgetMs, StopTest(), [&](const TFoundServer& s) {
+  const auto named = [&](const TFoundServer& s) {
     for (const auto& a : s.Addresses) {
       const QString address = DiscoveryNet::ToString(a);
       SmbProbe::Start(address);
@@ -484,7 +489,9 @@ int TSmbNetwork::Discover(QList<NETRESOURCE>& out) {
         Meet(FShared, s, address);
       }
     }
-  });
+  };
+  const TDiscoveryStandIn& standIn = DiscoveryStandInForTests();
+  QList<TFoundServer> found = standIn ? standIn(named) : SmbDiscovery::Run(DiscoveryBudgetMs, StopTest(), named);
   const auto stopped = [this] {
     ++FShared->Scan;  // what is still meeting servers gives up
     return ERROR_NO_NETWORK;
@@ -607,10 +614,11 @@ int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
       e = ERROR_BAD_NETPATH;
       return TOutcome::Failed;
     }
-    // A server that took the connection but answered late is given longer.
+    // A server that took the connection but answered late is given longer,
+    // once: one still silent after that never answers, and is asked no more.
     if (SmbProbe::Slow(address) && !SmbProbe::Patiently(address, std::min(leftMs, PatientProbeMs), StopTest())) {
-      e = SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH;
-      return e == ERROR_SEM_TIMEOUT ? TOutcome::TimedOut : TOutcome::Failed;
+      e = ERROR_SEM_TIMEOUT;
+      return TOutcome::Failed;
     }
     int raw = 0;
     QString host;

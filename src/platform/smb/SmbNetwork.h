@@ -23,8 +23,8 @@
 #include <QMutex>
 #include <memory>
 
-#include "platform/net/NetBackend.h"
 #include "platform/discovery/SmbDiscovery.h"
+#include "platform/net/NetBackend.h"
 
 class TSmbCredentialSources;
 class TSmbLibrary;
@@ -50,6 +50,11 @@ class TSmbNetwork : public TNetBackend {
   QString ComputerName() override;
   // An smb:// address by the server's address when one is known already.
   QUrl DesktopUrl(const QString& server, const QString& share, const QStringList& parts) override;
+
+  // For tests only: stands in for discovery, naming each server to `found`
+  // as discovery does and answering them all; discovery runs when unset.
+  using TDiscoveryStandIn = std::function<QList<TFoundServer>(const std::function<void(const TFoundServer&)>& found)>;
+  static TDiscoveryStandIn& DiscoveryStandInForTests();
 
  private:
   // The host an smb:// address names the server by, from what is known

@@ -79,7 +79,11 @@ bool WaitFor(int fd, short events, const QElapsedTimer& clock, int budgetMs, con
 struct TKnown {
   bool Done = false;
   bool Answers = false;
-  bool Slow = false;    // connected, but no answer within the budget
+  // Connected, but no answer within the budget, where the server did not
+  // fail its probe before as well: one that took the connection and stayed
+  // silent twice (or through a patient probe) never answers, and is passed
+  // over until it answers again.
+  bool Slow = false;
   bool Stale = false;   // from an earlier scan: asked again before use
   int Previous = -1;    // a probe under way: the answer before it (-1 none)
   QElapsedTimer Since;  // when the answer came
@@ -117,7 +121,7 @@ void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, 
     if (Known().value(Key(host, port)) == known) Known().remove(Key(host, port));
   } else {
     known->Answers = answers;
-    known->Slow = connected && !answers;
+    known->Slow = connected && !answers && known->Previous != 0;
     known->Since.start();
   }
   known->Done = true;
@@ -227,7 +231,8 @@ void Forget() {
 bool Slow(const QString& host, int port) {
   QMutexLocker lock(&KnownLock());
   const std::shared_ptr<TKnown> known = Known().value(Key(host, port));
-  return known && known->Done && known->Slow;
+  // An answer from before a new scan earns no patience.
+  return known && known->Done && !known->Stale && known->Slow;
 }
 
 bool Patiently(const QString& host, int budgetMs, const std::function<bool()>& stop, int port) {

@@ -34,8 +34,10 @@ bool Cached(const QString& host, const std::function<bool()>& stop = {}, int kee
 void Start(const QString& host, int port = 445);
 // Makes every remembered answer stale (a new scan asks again).
 void Forget();
-// True when the last probe of `host` was taken but not answered within
-// its budget: a server behind a slow link rather than one that is gone.
+// True when the last probe of `host` in this scan was taken but not
+// answered within its budget: a server behind a slow link rather than one
+// that is gone. Never for a server whose probe before was not answered
+// either (a patient one included): it takes connections and never answers.
 bool Slow(const QString& host, int port = 445);
 // Probes `host` again with a longer budget, for a server that is Slow, and
 // remembers the answer as Cached() does.

@@ -7,11 +7,11 @@
 #include <QList>
 #include <QString>
 
-#include "platform/fs/FindFile.h"
-#include "platform/net/NetApi.h"
 #include "platform/discovery/SmbDiscovery.h"
-#include "platform/smb/SmbLibrary.h"
+#include "platform/fs/FindFile.h"
 #include "platform/fs/WildMatch.h"
+#include "platform/net/NetApi.h"
+#include "platform/smb/SmbLibrary.h"
 
 namespace SmbTree {
 

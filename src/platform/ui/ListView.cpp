@@ -14,8 +14,8 @@
 
 #include <algorithm>
 
-#include "platform/ui/ListViewModel.h"
 #include "platform/core/Memory.h"
+#include "platform/ui/ListViewModel.h"
 
 namespace {
 

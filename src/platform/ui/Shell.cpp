@@ -12,8 +12,8 @@
 
 #include "platform/fs/FsPath.h"
 #include "platform/fs/LocalDrive.h"
-#include "platform/net/NetBackend.h"
 #include "platform/fs/WinPath.h"
+#include "platform/net/NetBackend.h"
 
 namespace Shell {
 

@@ -1,6 +1,6 @@
 // The probe made before any library call to a server, against listeners
-// of this test on the loopback interface; and how a stopped worker's calls
-// into the library give up.
+// of this test on the loopback interface; how a stopped worker's calls
+// into the library give up; and how a scan meets a server discovery names.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -20,21 +20,26 @@
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbNetwork.h"
 #include "platform/smb/SmbProbe.h"
+#include "platform/smb/SmbTree.h"
 #include "platform/core/Thread.h"
 #include "platform/core/WinError.h"
 
 namespace {
 
-// A listening socket on 127.0.0.1 with a port of the kernel's choice.
+// A listening socket on 127.0.0.1 (or another loopback address) with a
+// port of the kernel's choice (or the one given).
 struct Listener {
   int Fd = -1;
   int Port = 0;
-  Listener() {
+  explicit Listener(quint32 address = INADDR_LOOPBACK, int port = 0) {
     Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(Fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    a.sin_addr.s_addr = htonl(address);
+    a.sin_port = htons(quint16(port));
+    if (::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return;
     ::listen(Fd, 8);
     socklen_t len = sizeof a;
     ::getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len);
@@ -44,6 +49,21 @@ struct Listener {
     if (Fd >= 0) ::close(Fd);
   }
 };
+
+// Answers each connection `l` takes with an empty message, until `quit`.
+void AnswerEach(Listener& l, const std::atomic<bool>& quit, std::atomic<int>& taken) {
+  while (!quit) {
+    pollfd p{l.Fd, POLLIN, 0};
+    if (::poll(&p, 1, 20) <= 0) continue;
+    const int c = ::accept(l.Fd, nullptr, nullptr);
+    if (c < 0) continue;
+    ++taken;
+    char buf[256];
+    (void)::recv(c, buf, sizeof buf, 0);
+    (void)::send(c, "\0\0\0\4", 4, MSG_NOSIGNAL);
+    ::close(c);
+  }
+}
 
 class Worker : public TThread {
  public:
@@ -140,19 +160,7 @@ TEST(SmbProbe, AnswersAreKeptForAScanAndAServerThatDidNotAnswerIsPassedOverWhile
   Listener answering;
   std::atomic<bool> quit{false};
   std::atomic<int> taken{0};
-  std::thread server([&] {
-    while (!quit) {
-      pollfd p{answering.Fd, POLLIN, 0};
-      if (::poll(&p, 1, 20) <= 0) continue;
-      const int c = ::accept(answering.Fd, nullptr, nullptr);
-      if (c < 0) continue;
-      ++taken;
-      char buf[256];
-      (void)::recv(c, buf, sizeof buf, 0);
-      (void)::send(c, "\0\0\0\4", 4, MSG_NOSIGNAL);
-      ::close(c);
-    }
-  });
+  std::thread server([&] { AnswerEach(answering, quit, taken); });
   EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 60000, answering.Port));
   EXPECT_TRUE(SmbProbe::Cached("127.0.0.1", {}, 60000, answering.Port));
   EXPECT_EQ(taken, 1);  // the second answer came from memory
@@ -171,6 +179,26 @@ TEST(SmbProbe, AnswersAreKeptForAScanAndAServerThatDidNotAnswerIsPassedOverWhile
   SmbProbe::Start("127.0.0.1", hung.Port);
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
+}
+
+TEST(SmbProbe, PatienceIsForAServerSlowInThisScanAndOnlyUntilItStaysSilentThroughIt) {
+  // Takes the connection, answers nothing: slow for now; no patience for
+  // it after a new scan, while it is asked again.
+  Listener slow;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, slow.Port));
+  EXPECT_TRUE(SmbProbe::Slow("127.0.0.1", slow.Port));
+  SmbProbe::Forget();
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", slow.Port));
+
+  // Silent through a patient probe too: a server that never answers, not
+  // given patience again, in this scan or the next.
+  Listener hung;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
+  EXPECT_FALSE(SmbProbe::Patiently("127.0.0.1", SmbProbe::BudgetMs + 100, {}, hung.Port));
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", hung.Port));
+  SmbProbe::Forget();
+  EXPECT_FALSE(SmbProbe::Patiently("127.0.0.1", 300, {}, hung.Port));
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", hung.Port));
 }
 
 TEST(SmbProbe, AServerBackFromAnOutageIsReachedOnceItsNotThereHasAged) {
@@ -231,4 +259,46 @@ TEST(SmbLibraryQueue, ACallAbandonedInFlightEndsOnTheLibrarysThreadAndTheQueueGo
   int err = 0;
   EXPECT_EQ(TSmbLibrary::Get().FinishRead(TSmbLibrary::Get().StartRead(4711, 0, sizeof b), b, sizeof b, err), -1);
   EXPECT_EQ(err, EBADF);
+}
+
+TEST(SmbNetworkScan, AServerIsMetWhileDiscoveryListensAndItsShareListServesTheWalk) {
+  // On the SMB port of a loopback address of its own: there for the probe,
+  // but its share list fails (it answers every message with nothing).
+  Listener server(0x7F000007, 445);
+  ASSERT_GT(server.Port, 0);
+  std::atomic<bool> quit{false};
+  std::atomic<int> taken{0};
+  std::thread serving([&] { AnswerEach(server, quit, taken); });
+  int takenWhileListening = 0;
+  TSmbNetwork::DiscoveryStandInForTests() = [&](const std::function<void(const TFoundServer&)>& found) {
+    const TFoundServer s{"LOOPSRV", "LOOPGRP", false, {{127, 0, 0, 7}}, {"wsd"}};
+    found(s);
+    // Discovery still listens: the probe and the session come meanwhile.
+    for (int i = 0; i < 2000 && taken < 2; ++i) QThread::msleep(10);
+    takenWhileListening = taken;
+    return QList<TFoundServer>{s};
+  };
+  TSmbNetwork net;
+  const NetApi::NETRESOURCE provider = SmbTree::ProviderRecord();
+  QList<NetApi::NETRESOURCE> groups, shares;
+  EXPECT_EQ(net.Children(&provider, groups), 0);
+  TSmbNetwork::DiscoveryStandInForTests() = nullptr;
+  EXPECT_GE(takenWhileListening, 2);
+
+  NetApi::NETRESOURCE node;
+  node.dwUsage = NetApi::RESOURCEUSAGE_CONTAINER;
+  node.dwDisplayType = NetApi::RESOURCEDISPLAYTYPE_SERVER;
+  node.lpRemoteName = QStringLiteral("\\\\LOOPSRV");
+  const int first = net.Children(&node, shares);
+  EXPECT_NE(first, 0);
+  EXPECT_NE(first, int(ERROR_SEM_TIMEOUT));
+  const int met = taken;
+  // Asked again in the same scan, the walk lists on its own: as many
+  // connections as the meeting's list, so the first walk made none.
+  EXPECT_NE(net.Children(&node, shares), 0);
+  const int ownList = taken - met;
+  EXPECT_GE(ownList, 1);
+  EXPECT_EQ(met, 1 + ownList);  // the probe, once
+  quit = true;
+  serving.join();
 }
