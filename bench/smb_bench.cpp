@@ -213,6 +213,7 @@ int main(int argc, char** argv) {
   Step(QStringLiteral("warm-up search"));
   BenchGui::SearchShare(server, QStringLiteral("pub"));
   BenchGui::ClearResults();
+  Step(QStringLiteral("making the deep tree and the small files"));
   MakeDeep(shares + QStringLiteral("/pub/bench-deep"));
   QDir().mkpath(shares + QStringLiteral("/pub/bench-small"));
   for (int i = 0; i < kSmallFiles; ++i)
