@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "BenchCopy.h"
-#include "platform/net/NetBackend.h"
-#include "platform/smb/SmbNetwork.h"
 #include "platform/core/Thread.h"
 #include "platform/fs/WinPath.h"
+#include "platform/net/NetBackend.h"
+#include "platform/smb/SmbNetwork.h"
 
 namespace {
 

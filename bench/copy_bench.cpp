@@ -19,9 +19,9 @@
 #include <cstdlib>
 
 #include "BenchCopy.h"
-#include "platform/net/NetBackend.h"
 #include "platform/core/Thread.h"
 #include "platform/fs/WinPath.h"
+#include "platform/net/NetBackend.h"
 #include "transfer/Copy.h"
 #include "transfer/Copyform.h"
 

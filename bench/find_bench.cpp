@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/fs/FindFile.h"
-#include "platform/net/NetBackend.h"
 #include "platform/fs/WinPath.h"
+#include "platform/net/NetBackend.h"
 
 namespace {
 

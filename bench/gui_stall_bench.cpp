@@ -22,75 +22,24 @@
 #include <cstdio>
 #include <functional>
 
+#include "BenchGui.h"
 #include "app/Application.h"
 #include "app/Main.h"
 #include "config/En_language.h"
-#include "platform/ui/ListView.h"
-#include "platform/net/NetBackend.h"
 #include "platform/core/Thread.h"
+#include "platform/net/NetBackend.h"
+#include "platform/ui/ListView.h"
 #include "platform/ui/TreeChecks.h"
 #include "search/Searchpattern_thread.h"
 #include "transfer/Copy.h"
 
 namespace {
 
-constexpr int kHeartbeatMs = 5;
-
-void Touch(const QString& path) {
-  QFile f(path);
-  if (f.open(QIODevice::WriteOnly)) f.write("x");
-}
-
-// Measures the longest gap between heartbeat ticks while `work` runs; `work`
-// is started from the event loop and calls its argument when done.
-struct TStall {
-  double LongestMs = 0;
-  double Seconds = 0;
-};
-
-TStall Measure(const std::function<void(std::function<void()>)>& work) {
-  QEventLoop loop;
-  QElapsedTimer clock;
-  qint64 last = 0;
-  qint64 longest = 0;
-  QTimer beat;
-  beat.setTimerType(Qt::PreciseTimer);
-  beat.setInterval(kHeartbeatMs);
-  QObject::connect(&beat, &QTimer::timeout, [&] {
-    const qint64 now = clock.nsecsElapsed();
-    longest = std::max(longest, now - last);
-    last = now;
-  });
-  bool finished = false;
-  QTimer::singleShot(0, [&] {
-    clock.start();
-    last = 0;
-    beat.start();
-    work([&] {
-      finished = true;
-      loop.quit();
-    });
-  });
-  loop.exec();
-  while (!finished) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  const qint64 now = clock.nsecsElapsed();
-  longest = std::max(longest, now - last);
-  beat.stop();
-  return {std::max(0.0, longest / 1e6 - kHeartbeatMs), now / 1e9};
-}
-
-// Waits in the event loop until `done` holds, testing every millisecond.
-void PollUntil(const std::function<bool()>& done, const std::function<void()>& then) {
-  auto* poll = new QTimer;
-  poll->setInterval(1);
-  QObject::connect(poll, &QTimer::timeout, [poll, done, then] {
-    if (!done()) return;
-    poll->stop();
-    poll->deleteLater();
-    then();
-  });
-  poll->start();
-}
+using BenchGui::MeasureStall;
+using BenchGui::PollUntil;
+using BenchGui::TStall;
+using BenchGui::Touch;
+using BenchGui::kHeartbeatMs;
 
 }  // namespace
 
@@ -100,13 +49,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const int delayMs = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1;
   QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/gui_stall_bench-XXXXXX"));
-  if (!temp.isValid()) {
-    std::fprintf(stderr, "cannot make a work folder\n");
-    return 1;
-  }
-  const QString program = temp.filePath(QStringLiteral("program"));
-  QDir().mkpath(program);
-  Touch(program + QStringLiteral("/settings.ini"));
+  const QString program = BenchGui::ProgramFolder(temp);
+  if (program.isEmpty()) return 1;
 
   // A slow network: one share with 20 folders of 29 subfolders each (600
   // folders with the first level), three files in each subfolder.
@@ -116,7 +60,7 @@ int main(int argc, char** argv) {
     for (int s = 0; s < 29; ++s) {
       const QString sub = tree + QStringLiteral("/top%1/sub%2").arg(t).arg(s);
       QDir().mkpath(sub);
-      for (int f = 0; f < 3; ++f) Touch(sub + QStringLiteral("/f%1.dat").arg(f));
+      for (int f = 0; f < 3; ++f) Touch(sub + QStringLiteral("/f%1.dat").arg(f), 1);
     }
   {
     QFile ini(slow + QStringLiteral("/network.ini"));
@@ -128,13 +72,12 @@ int main(int argc, char** argv) {
   for (int d = 0; d < 500; ++d) {
     const QString folder = fast + QStringLiteral("/WORK/PC2/deep/f%1/g%2").arg(d / 25).arg(d % 25);
     QDir().mkpath(folder);
-    for (int f = 0; f < 100; ++f) Touch(folder + QStringLiteral("/file%1.txt").arg(f));
+    for (int f = 0; f < 100; ++f) Touch(folder + QStringLiteral("/file%1.txt").arg(f), 1);
   }
   QDir().mkpath(fast + QStringLiteral("/WORK/PC2/flat"));
-  for (int f = 0; f < 50000; ++f) Touch(fast + QStringLiteral("/WORK/PC2/flat/file%1.txt").arg(f));
+  for (int f = 0; f < 50000; ++f) Touch(fast + QStringLiteral("/WORK/PC2/flat/file%1.txt").arg(f), 1);
 
-  QDir::setCurrent(program);
-  Application::CreateForms();
+  BenchGui::Open(program);
   SetEnglishLanguage();
   std::printf("method: a precise %d ms QTimer heartbeat on the GUI thread; longest stall = longest gap between\n"
               "        ticks less %d ms, over the whole operation (from its start to its result on the GUI thread)\n",
@@ -148,13 +91,13 @@ int main(int argc, char** argv) {
   row.Selected = true;
   FormMain->ListViewResult->AddItem(row);
   double sizedOff = 0, sizedOn = 0;
-  const TStall off = Measure([&](std::function<void()> done) {
+  const TStall off = MeasureStall([&](std::function<void()> done) {
     BuildCopyList([&sizedOff, done](double total) {
       sizedOff = total;
       done();
     });
   });
-  const TStall on = Measure([&](std::function<void()> done) {
+  const TStall on = MeasureStall([&](std::function<void()> done) {
     sizedOn = BuildCopyList();
     done();
   });
@@ -176,7 +119,7 @@ int main(int argc, char** argv) {
     SetStateIndex(new QTreeWidgetItem(pc, QStringList(QString::fromLatin1(share))), STATE_CHECKED);
     for (int interval : {100, 0}) {
       TSearchPattern::HandOverIntervalMs = interval;
-      const TStall search = Measure([](std::function<void()> done) {
+      const TStall search = MeasureStall([](std::function<void()> done) {
         FormMain->ButtonFindClick(nullptr);
         PollUntil([] { return SearchPatternThread == nullptr; }, done);
       });
@@ -188,7 +131,6 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("goal: longest stall under 100 ms while sizing, under 50 ms during the search\n");
-  Application::DestroyForms();
-  QDir::setCurrent(QDir::tempPath());
+  BenchGui::Close();
   return 0;
 }

@@ -18,11 +18,12 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 
+#include "BenchGui.h"
 #include "app/Application.h"
 #include "app/Main.h"
-#include "platform/ui/ListView.h"
-#include "platform/net/NetBackend.h"
 #include "platform/core/Thread.h"
+#include "platform/net/NetBackend.h"
+#include "platform/ui/ListView.h"
 #include "platform/ui/TreeChecks.h"
 #include "search/Searchpattern_thread.h"
 
@@ -33,11 +34,6 @@ constexpr int kTop = 25;       // folders in each share
 constexpr int kSub = 10;       // folders in each of those
 constexpr int kFiles = 96;     // files in each of those
 const char* const kTypes[] = {"txt", "doc", "jpg", "mp3", "c", "h", "pdf", "dat"};
-
-void Touch(const QByteArray& path) {
-  FILE* f = std::fopen(path.constData(), "w");
-  if (f) std::fclose(f);
-}
 
 // Returns the number of entries made.
 long Generate(const QString& share) {
@@ -51,7 +47,7 @@ long Generate(const QString& share) {
       QDir().mkpath(sub);
       ++n;
       for (int f = 0; f < kFiles; ++f) {
-        Touch(QFile::encodeName(sub + QStringLiteral("/File%1.%2").arg(f, 3, 10, QChar('0')).arg(kTypes[f % 8])));
+        BenchGui::Touch(sub + QStringLiteral("/File%1.%2").arg(f, 3, 10, QChar('0')).arg(kTypes[f % 8]));
         ++n;
       }
     }
@@ -85,13 +81,8 @@ int main(int argc, char** argv) {
                                                                    : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);
   QTemporaryDir temp(QDir::tempPath() + QStringLiteral("/search_bench-XXXXXX"));
-  if (!temp.isValid()) {
-    std::fprintf(stderr, "cannot make a work folder\n");
-    return 1;
-  }
-  const QString program = temp.filePath(QStringLiteral("program"));
-  QDir().mkpath(program);
-  Touch(QFile::encodeName(program + QStringLiteral("/settings.ini")));
+  const QString program = BenchGui::ProgramFolder(temp);
+  if (program.isEmpty()) return 1;
   const QString network = argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/search_bench-network")
                                    : temp.filePath(QStringLiteral("network"));
   const QString complete = network + QStringLiteral("/complete");
@@ -109,8 +100,7 @@ int main(int argc, char** argv) {
   std::printf("network: %ld entries in %d shares\n", entries, kShares);
 
   NetBackend::UseSimulated(network);
-  QDir::setCurrent(program);
-  Application::CreateForms();
+  BenchGui::Open(program);
   auto* pc = new QTreeWidgetItem(FormMain->ListViewBoxComputers, QStringList(QStringLiteral("PC1")));
   SetStateIndex(pc, STATE_CHECKED);
   for (int s = 0; s < kShares; ++s)
@@ -143,7 +133,6 @@ int main(int argc, char** argv) {
                 rows == expected ? "" : "  ROW COUNT DIFFERS");
   }
   std::printf("%s\n", allMet ? "goal met" : "goal NOT met");
-  Application::DestroyForms();
-  QDir::setCurrent(QDir::tempPath());
+  BenchGui::Close();
   return 0;
 }
