@@ -26,6 +26,7 @@
 #include "app/Application.h"
 #include "app/Main.h"
 #include "config/En_language.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Thread.h"
 #include "platform/net/NetBackend.h"
 #include "platform/ui/ListView.h"
@@ -44,6 +45,7 @@ using BenchGui::kHeartbeatMs;
 }  // namespace
 
 int main(int argc, char** argv) {
+  Memory::UseOnePool();  // as the program starts
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                    : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);

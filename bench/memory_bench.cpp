@@ -14,6 +14,7 @@
 
 #include "BenchCopy.h"
 #include "BenchGui.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Thread.h"
 #include "platform/net/NetBackend.h"
 
@@ -29,6 +30,7 @@ void Generate(const QString& folder, int files) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  Memory::UseOnePool();  // as the program starts
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const int files = argc > 1 ? QByteArray(argv[1]).toInt() : 50000;

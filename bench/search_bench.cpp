@@ -21,6 +21,7 @@
 #include "BenchGui.h"
 #include "app/Application.h"
 #include "app/Main.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Thread.h"
 #include "platform/net/NetBackend.h"
 #include "platform/ui/ListView.h"
@@ -77,6 +78,7 @@ double Seconds(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e9; }
 }  // namespace
 
 int main(int argc, char** argv) {
+  Memory::UseOnePool();  // as the program starts
   qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                    : qgetenv("QT_QPA_PLATFORM"));
   QApplication app(argc, argv);

@@ -39,6 +39,7 @@
 #include "config/En_language.h"
 #include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Thread.h"
 #include "platform/fs/WinPath.h"
 #include "platform/net/NetApi.h"
@@ -176,6 +177,7 @@ TPair Rounds(const QString& what, const std::function<double()>& our, const std:
 }  // namespace
 
 int main(int argc, char** argv) {
+  Memory::UseOnePool();  // as the program starts
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   RunClock.start();

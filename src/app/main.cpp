@@ -4,10 +4,12 @@
 #include <exception>
 
 #include "app/Application.h"
-#include "platform/ui/Modal.h"
+#include "platform/core/Memory.h"
 #include "platform/core/Thread.h"
+#include "platform/ui/Modal.h"
 
 int main(int argc, char** argv) {
+  Memory::UseOnePool();
   TApplication app(argc, argv);
   try {
     Application::CreateForms();
