@@ -202,7 +202,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
     ReportError(TextErrorsCreateFile, destination);
     return;
   }
-  TFileGuard out(appending ? FileOpen(destination, fmOpenWrite) : FileCreate(destination));
+  TFileGuard out(appending ? FileOpen(destination, fmOpenWrite) : CreateDestination(Subfolder, Name, exists));
   if (!out.IsOpen()) {
     ReportError(TextErrorsCreateFile, destination);
     return;
@@ -323,6 +323,19 @@ void TCopyFiles::UpdateWindow(bool Force) {
   } else {
     CheckSuspended();
   }
+}
+
+FileSystem::THandle TCopyFiles::CreateDestination(const QString& Subfolder, const QString& Name, bool Exists) {
+  const QString folder = FDestination + Subfolder;
+  // In a folder this copy made, every name is known: a new one has no
+  // other letter case there, so no search of the folder for one is needed
+  // (it costs a listing of the folder per file). Anything that came in
+  // meanwhile takes the ordinary way.
+  if (!Exists && !FFreshFolder.isEmpty() && folder == FFreshFolder) {
+    const THandle h = FileCreateNew(folder + Name);
+    if (h != INVALID_HANDLE_VALUE) return h;
+  }
+  return FileCreate(folder + Name);
 }
 
 bool TCopyFiles::DestinationExists(const QString& Folder, const QString& Name, bool& Link) {

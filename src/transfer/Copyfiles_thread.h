@@ -99,6 +99,8 @@ class TCopyFiles : public TThread {
   // exist, so no lookup is needed; NoteDestination records it.
   bool DestinationExists(const QString& Folder, const QString& Name, bool& Link);
   void NoteDestination(const QString& Folder, const QString& Name, bool Exists);
+  // The destination file, created or emptied; `Exists` as DestinationExists said.
+  FileSystem::THandle CreateDestination(const QString& Subfolder, const QString& Name, bool Exists);
 
   BlockCopy::TRefreshPacer FPacer;  // paces the window refreshes
   QString FFreshFolder;        // the folder created by this copy whose files are being copied

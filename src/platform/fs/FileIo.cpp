@@ -45,6 +45,7 @@ THandle FileOpen(const QString& path, int mode, int* error) {
 }
 
 THandle FileCreate(const QString& path, int* error) { return Open(path, TOpenMode::Create, error); }
+THandle FileCreateNew(const QString& path, int* error) { return Open(path, TOpenMode::CreateNew, error); }
 
 int FileRead(THandle handle, void* buffer, int count) {
   const auto f = Files().Get(handle);

@@ -5,6 +5,8 @@
 //
 //   open for reading    FileOpen(path, fmOpenRead)
 //   create (or empty)   FileCreate(path)
+//   create a new file   FileCreateNew(path), in a folder the caller made and
+//                       knows whole (no other letter case of the name there)
 //   open for appending  FileOpen(path, fmOpenWrite), then FileSeek(h, 0, 2)
 //
 // Only plain files open; a folder, pipe or device does not. A handle is
@@ -25,6 +27,8 @@ constexpr int fmOpenReadWrite = 2;
 // Windows error code.
 THandle FileOpen(const QString& path, int mode, int* error = nullptr);
 THandle FileCreate(const QString& path, int* error = nullptr);
+// Fails with ERROR_FILE_EXISTS when an entry of exactly that name is there.
+THandle FileCreateNew(const QString& path, int* error = nullptr);
 // Bytes read (fewer than asked only at the end of the file; 0 there), or -1.
 int FileRead(THandle handle, void* buffer, int count);
 // Bytes written (fewer than asked when the disk is full), or -1.

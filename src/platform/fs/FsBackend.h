@@ -28,7 +28,11 @@ class TFileObject {
   virtual qint64 CopyTo(TFileObject& destination, qint64 maxBytes, int& error);
 };
 
-enum class TOpenMode { Read, Write, ReadWrite, Create };
+// CreateNew: a new file of exactly the name given, for a caller that knows
+// no entry of its folder has that name in any letter case (it made the
+// folder and every entry in it); fails with ERROR_FILE_EXISTS when the
+// name is taken. It spares Create's search of the folder for another case.
+enum class TOpenMode { Read, Write, ReadWrite, Create, CreateNew };
 
 class TFsBackend {
  public:

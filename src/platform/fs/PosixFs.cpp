@@ -245,6 +245,7 @@ int OpenFlags(TOpenMode mode) {
     case TOpenMode::Write: return base | O_WRONLY;
     case TOpenMode::ReadWrite: return base | O_RDWR;
     case TOpenMode::Create: return base | O_RDWR | O_CREAT;
+    case TOpenMode::CreateNew: return base | O_RDWR | O_CREAT | O_EXCL;
   }
   return base | O_RDONLY;
 }
@@ -369,6 +370,11 @@ int Open(const QString& path, TOpenMode mode, std::unique_ptr<TFileObject>& out,
          std::optional<qint64> writeTime) {
   out.reset();
   const QByteArray p = QFile::encodeName(path);
+  if (mode == TOpenMode::CreateNew) {
+    const int fd = OpenRetrying(p.constData(), OpenFlags(mode));
+    if (fd < 0) return errno == EEXIST ? ERROR_FILE_EXISTS : WinError(errno);
+    return Adopt(fd, false, out, writeTime);
+  }
   if (mode == TOpenMode::Create) {
     // A new file needs no emptying; an existing one is emptied below.
     const int fd = OpenRetrying(p.constData(), OpenFlags(mode) | O_EXCL);
@@ -384,6 +390,7 @@ int OpenBelow(const QString& base, const QStringList& parts, TOpenMode mode, std
               std::optional<qint64> writeTime) {
   out.reset();
   if (mode == TOpenMode::Create) return Open(Join(base, Resolve(base, parts)), mode, out, writeTime);
+  if (mode == TOpenMode::CreateNew) return Open(Join(base, parts), mode, out, writeTime);
   // Opening does not create here, so the path as given is simply tried first.
   const int e = Open(Join(base, parts), mode, out, writeTime);
   if (e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND) return e;

@@ -258,6 +258,7 @@ int TSimNetwork::Stat(const TFsPath& path, TSearchRec& out) {
 int TSimNetwork::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFileObject>& out) {
   // A file below a remembered server, in the right letter case, opens at
   // the first try; everything else takes the way through Locate.
+  if (mode == TOpenMode::CreateNew) mode = TOpenMode::Create;  // the simulation finds letter cases its own way
   QString group, server;
   if (mode != TOpenMode::Create && path.Unc && !path.Parts.isEmpty() && !IsBadName(path.Share) &&
       FindServer(path.Server, group, server, true)) {

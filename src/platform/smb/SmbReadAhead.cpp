@@ -46,7 +46,12 @@ TSmbReadAheadFile::TSmbReadAheadFile(std::unique_ptr<TSmbFileSource> source, int
     : FSource(std::move(source)),
       FChunk(chunkSize > 0 ? chunkSize : ChunkSize),
       FLargest(qMax(FChunk, int(ChunkSize))),
-      FKnown(FSource->Size()) {}
+      FKnown(FSource->Size()) {
+  // A small file is as a rule read whole right after its open: that one
+  // read starts now, while the caller makes its destination. (A caller that
+  // reads elsewhere first loses one small read.)
+  if (FKnown > 0 && FKnown <= SmbReadSize::EarlyRead) FSource->Expect(0, AskAt(0));
+}
 
 int TSmbReadAheadFile::AskAt(qint64 pos) const {
   if (FKnown >= 0 && pos < FKnown) return int(qMin<qint64>(FChunk, FKnown - pos));

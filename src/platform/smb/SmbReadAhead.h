@@ -42,6 +42,9 @@ constexpr qint64 TargetNs = 1000000000LL;
 // are still under way, and the next call on that connection fails.
 constexpr int AtTheEnd = 64 * 1024;
 
+// A file of at most this size has its one read started at the open.
+constexpr int EarlyRead = 1024 * 1024;
+
 // Beyond this a larger read only keeps more requests in flight, while every
 // other call of the library waits behind it: such reads carry no more than
 // the link does in LargeNs.

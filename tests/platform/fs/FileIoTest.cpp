@@ -69,6 +69,23 @@ TEST_F(FileIo, CreateWriteReadSeekAndAppend) {
   EXPECT_EQ(Content("data.bin"), "");
 }
 
+TEST_F(FileIo, CreateNewMakesOnlyANewFile) {
+  int e = -1;
+  const THandle h = FileCreateNew(Drive + "new.bin", &e);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(e, NO_ERROR);
+  EXPECT_EQ(FileWrite(h, "abc", 3), 3);
+  FileClose(h);
+  // A name that is taken (a file, or a link even to nothing) stays as it was.
+  ASSERT_TRUE(QFile::link(Local("nowhere"), Local("dangling")));
+  EXPECT_EQ(FileCreateNew(Drive + "new.bin", &e), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(e, ERROR_FILE_EXISTS);
+  EXPECT_EQ(FileCreateNew(Drive + "dangling", &e), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(e, ERROR_FILE_EXISTS);
+  EXPECT_EQ(Content("new.bin"), "abc");
+  EXPECT_FALSE(QFile::exists(Local("nowhere")));
+}
+
 TEST_F(FileIo, OpenFailsCleanly) {
   int e = 0;
   EXPECT_EQ(FileOpen(Drive + "missing.txt", fmOpenRead, &e), INVALID_HANDLE_VALUE);
