@@ -27,10 +27,12 @@ void NetworkTest::SetUp() {
     if (r.kind != Modal::Kind::ShowModal) return a;
     if (r.form == FormWait) {
       ++WaitShowings;
-      WaitTimedOut = !WaitUntil([this] {
-        if (WhileWaiting) WhileWaiting();
-        return !FormWait || !FormWait->isVisible();
-      });
+      WaitTimedOut = !WaitUntil(
+          [this] {
+            if (WhileWaiting) WhileWaiting();
+            return !FormWait || !FormWait->isVisible();
+          },
+          WaitLimitMs);
       a.result = mrCancel;
     } else if (r.form == EndSearch) {
       ++EndSearchShowings;

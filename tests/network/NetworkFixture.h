@@ -47,6 +47,8 @@ class NetworkTest : public ::testing::Test {
   std::function<void()> WhileWaiting;
   int WaitShowings = 0;
   bool WaitTimedOut = false;
+  // How long the wait window may stay up before the test gives up on it.
+  int WaitLimitMs = 10000;
   // The end-search box: its answer, and how often it was shown.
   bool ConfirmEndSearch = false;
   int EndSearchShowings = 0;

@@ -305,20 +305,7 @@ class SmbnetFailureScan : public NetworkTest {
     NetworkTest::SetUp();
     if (!Smbnet::Present()) GTEST_SKIP() << "not inside scripts/smbnet run";
     FUse = std::make_unique<Smbnet::TUse>();
-    Modal::SetResponder([this](const Modal::Request& r) {
-      Modal::Answer a;
-      a.result = mrOk;
-      if (r.kind == Modal::Kind::ShowModal && r.form == FormWait) {
-        WaitTimedOut = !WaitUntil(
-            [this] {
-              if (WhileWaiting) WhileWaiting();
-              return !FormWait || !FormWait->isVisible();
-            },
-            60000);
-        a.result = mrCancel;
-      }
-      return a;
-    });
+    WaitLimitMs = 60000;
   }
   void TearDown() override {
     if (!FUse) return NetworkTest::TearDown();

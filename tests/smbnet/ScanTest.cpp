@@ -39,22 +39,8 @@ class SmbnetScan : public NetworkTest {
     if (!Smbnet::Present()) GTEST_SKIP() << "not inside scripts/smbnet run";
     FUse = std::make_unique<Smbnet::TUse>();
     // The wait window as the user sees it, for as long as a real network
-    // may take (the shared responder gives up after 10 s).
-    Modal::SetResponder([this](const Modal::Request& r) {
-      Modal::Answer a;
-      a.result = mrOk;
-      if (r.kind == Modal::Kind::ShowModal && r.form == FormWait) {
-        ++WaitShowings;
-        WaitTimedOut = !WaitUntil(
-            [this] {
-              if (WhileWaiting) WhileWaiting();
-              return !FormWait || !FormWait->isVisible();
-            },
-            60000);
-        a.result = mrCancel;
-      }
-      return a;
-    });
+    // may take (the fixture gives up after 10 s by default).
+    WaitLimitMs = 60000;
   }
   void TearDown() override {
     if (!FUse) return NetworkTest::TearDown();
