@@ -24,11 +24,14 @@ install(TARGETS trawlix RUNTIME DESTINATION ${TRAWLIX_PROGRAM_DIR})
 if(TARGET trawlix-nbbrowse)
   install(TARGETS trawlix-nbbrowse RUNTIME DESTINATION ${TRAWLIX_PROGRAM_DIR})
 endif()
+if(TARGET trawlix-smbread)
+  install(TARGETS trawlix-smbread RUNTIME DESTINATION ${TRAWLIX_PROGRAM_DIR})
+endif()
 
 # Without the compilers' .comment notes, as Debian's stripping leaves them.
 if(CMAKE_OBJCOPY)
   install(CODE "
-    foreach(_bin trawlix trawlix-nbbrowse)
+    foreach(_bin trawlix trawlix-nbbrowse trawlix-smbread)
       set(_file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TRAWLIX_PROGRAM_DIR}/\${_bin}\")
       if(EXISTS \"\${_file}\")
         execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment \"\${_file}\")

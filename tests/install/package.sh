@@ -65,6 +65,7 @@ owned_by_root -rw-r--r-- share/doc/trawlix/copyright
 owned_by_root -rw-r--r-- share/doc/trawlix/changelog.gz
 if [ "$has_helper" = 1 ]; then
   owned_by_root -rwxr-xr-x libexec/trawlix/trawlix-nbbrowse
+  owned_by_root -rwxr-xr-x libexec/trawlix/trawlix-smbread
 fi
 ! grep -q '\./usr/local/' "$tmp/contents" || fail "files under /usr/local in the package"
 ! grep -q '\.gitkeep' "$tmp/contents" || fail "placeholder files in the package"

@@ -1,7 +1,6 @@
 #include "platform/smb/SmbLibrary.h"
 
 #include <QHash>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <chrono>
@@ -14,6 +13,7 @@
 #include "platform/core/Log.h"
 #include "platform/core/Thread.h"
 #include "platform/fs/FileAttr.h"
+#include "platform/smb/SmbContext.h"
 #include "platform/smb/SmbErrors.h"
 
 // Samba's headers last: netapi.h defines Windows error names as macros,
@@ -95,22 +95,6 @@ bool InterfaceUp() {
   return up;
 }
 
-// Passwords go out as NTLMv2 (or Kerberos) only, whatever the Samba
-// configuration of the machine or the user says: never LM, NTLMv1 or plain
-// text. Loaded over the configuration the libraries read (without
-// resetting it), into the one configuration both share.
-void RequireNtlmV2() {
-  QTemporaryFile file;
-  if (!file.open()) return;
-  file.write("[global]\n"
-             "client ntlmv2 auth = yes\n"
-             "client lanman auth = no\n"
-             "client plaintext auth = no\n"
-             "client use spnego = yes\n");
-  file.flush();
-  smbc_setConfiguration(S().Ctx, QFile::encodeName(file.fileName()).constData());
-}
-
 bool Init() {
   TState& s = S();
   if (s.Tried) return s.Ctx != nullptr;
@@ -126,45 +110,24 @@ bool Init() {
     qCDebug(LogSmb) << "libnetapi not available: server information and workgroups cannot be asked";
     s.Net = nullptr;
   }
-  SMBCCTX* ctx = smbc_new_context();
-  if (!ctx) return false;
-  smbc_setDebug(ctx, 0);
-  // Even at level 0 the library writes complaints about servers (a name it
-  // refuses, say) to the terminal; the program reports failures itself.
-  smbc_setLogCallback(ctx, nullptr, [](void*, int, const char*) {});
-  smbc_setFunctionAuthDataWithContext(ctx, Authenticate);
-  smbc_setOptionUseKerberos(ctx, 1);
-  smbc_setOptionFallbackAfterKerberos(ctx, 1);
-  smbc_setOptionUseCCache(ctx, 1);
-  // A refused password is a refusal: the library would otherwise go on as
-  // guest and repeat the refused logon at each new connection. Guest is
-  // tried on its own, first.
-  smbc_setOptionNoAutoAnonymousLogin(ctx, 1);
-  smbc_setTimeout(ctx, 5000);
-  if (!smbc_init_context(ctx)) {
+  // The settings are those of the read helpers' contexts too.
+  SMBCCTX* ctx = SmbContext::New(Authenticate);
+  if (!ctx) {
     qCDebug(LogSmb) << "libsmbclient context not initialised: errno" << errno << std::strerror(errno);
-    smbc_free_context(ctx, 0);
     return false;
   }
   s.Ctx = ctx;
-  RequireNtlmV2();
   if (const char* wg = smbc_getWorkgroup(ctx); wg && *wg) s.DefaultWorkgroup = wg;
   return true;
 }
 
-// Makes `c` the credentials of the calls that follow. The user name is the
-// context's, so the library keeps one cached connection per user and a
-// new attempt never reuses the connection of the one before. Kerberos is
-// tried only without a password (a ticket the user has); with a password
-// it would first look for a domain controller.
+// Makes `c` the credentials of the calls that follow.
 void UseCredential(const TSmbCredential& c) {
   TState& s = S();
   s.Current = c;
   const QByteArray user = c.User.toUtf8();
   const QByteArray wg = c.Domain.isEmpty() ? s.DefaultWorkgroup : c.Domain.toUtf8();
-  smbc_setUser(s.Ctx, user.constData());
-  smbc_setWorkgroup(s.Ctx, wg.constData());
-  smbc_setOptionUseKerberos(s.Ctx, c.User.isEmpty());
+  SmbContext::UseUser(s.Ctx, user.constData(), wg.constData());
   if (s.Net) {
     libnetapi_set_username(s.Net, user.constData());
     libnetapi_set_password(s.Net, c.Password.toUtf8().constData());
@@ -185,10 +148,7 @@ int WithCCacheRetry(F call) {
   return err;
 }
 
-// Held within 1677-2262, what 64 bits of nanoseconds carry (Windows times reach 30828).
-qint64 Ns(const timespec& t) {
-  return std::clamp<qint64>(t.tv_sec, -9223372035LL, 9223372035LL) * 1000000000LL + t.tv_nsec;
-}
+qint64 Ns(const timespec& t) { return SmbContext::TimeNs(t); }
 
 int AttrsFromMode(const struct stat& st) {
   // The library codes the DOS bits into the mode: write permission for

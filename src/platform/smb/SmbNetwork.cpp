@@ -26,7 +26,7 @@
 #include "platform/smb/SmbCredentials.h"
 #include "platform/smb/SmbErrors.h"
 #include "platform/smb/SmbLibrary.h"
-#include "platform/smb/SmbLibraryFile.h"
+#include "platform/smb/SmbSplitRead.h"
 #include "platform/smb/SmbProbe.h"
 #include "platform/smb/SmbReadAhead.h"
 #include "platform/smb/SmbShareList.h"
@@ -429,13 +429,17 @@ int TSmbNetwork::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFile
   if (path.Parts.isEmpty()) return ERROR_ACCESS_DENIED;
   qint64 handle = 0, size = 0, time = 0;
   QString host;
+  QByteArray url;
+  TSmbCredential used;  // a second connection logs on as this one did
   const int e = WithServer(path.Server, host, [&](const QString& h, const TSmbCredential& c) {
-    const int r = TSmbLibrary::Get().Open(SmbUrl::Build(h, path.Share, path.Parts), c, handle, size, time);
+    url = SmbUrl::Build(h, path.Share, path.Parts);
+    used = c;
+    const int r = TSmbLibrary::Get().Open(url, c, handle, size, time);
     if (r == TSmbLibrary::Abandoned) return Abandoned();
     return SmbErrors::FromErrno(r, TLevel::Below);
   });
   if (e) return e;
-  out = std::make_unique<TSmbReadAheadFile>(std::make_unique<TSmbLibraryFile>(host, handle, size, time),
+  out = std::make_unique<TSmbReadAheadFile>(SmbFileSource(host, url, used, handle, size, time),
                                             SmbReadSize::Remembered(host));
   return NO_ERROR;
 }
