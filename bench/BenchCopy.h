@@ -4,6 +4,7 @@
 // through the transfer window as the copy commands start it.
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -28,6 +29,28 @@ inline long RssKiB() {
   return 0;
 }
 
+// The memory of this process' helper processes (a copy's second
+// connection) that is theirs alone: what they share with this process
+// (libraries, the memory both map) is in RssKiB already.
+inline long HelpersKiB() {
+  const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+  long total = 0;
+  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    const QByteArray line = stat.readAll();
+    // The parent's pid is the second field after the name, which ends at the last ')'.
+    const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (f.value(1) != self) continue;
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly)) continue;
+    for (const QByteArray& l : rollup.readAll().split('\n'))
+      if (l.startsWith("Private_Clean:") || l.startsWith("Private_Dirty:"))
+        total += l.mid(14).trimmed().split(' ').value(0).toLong();
+  }
+  return total;
+}
+
 inline void WriteRandom(const QString& path, qint64 size) {
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly)) {
@@ -47,6 +70,7 @@ inline void WriteRandom(const QString& path, qint64 size) {
 struct TRun {
   double Seconds = 0;
   long RssGrowthKiB = 0;  // peak resident memory over the start
+  long HelpersKiB = 0;    // peak private memory of helper processes
 };
 
 inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, const QString& destination,
@@ -58,6 +82,7 @@ inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, c
   CopyTotalSize = total;
   const long rssBefore = RssKiB();
   long rssPeak = rssBefore;
+  long helpersPeak = 0;
   QElapsedTimer t;
   t.start();
   auto* form = new TFormCopy(nullptr);
@@ -67,6 +92,7 @@ inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, c
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
     rssPeak = std::max(rssPeak, RssKiB());
+    helpersPeak = std::max(helpersPeak, HelpersKiB());
     if (TThread::RunningCount() == 0) loop.quit();
   });
   watch.start(10);
@@ -75,6 +101,7 @@ inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, c
   TRun run;
   run.Seconds = t.nsecsElapsed() / 1e9;
   run.RssGrowthKiB = std::max(rssPeak, RssKiB()) - rssBefore;
+  run.HelpersKiB = helpersPeak;
   return run;
 }
 

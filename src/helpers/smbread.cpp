@@ -93,16 +93,16 @@ int main() {
   const std::string group = !Domain.empty() ? Domain : defaultGroup && *defaultGroup ? defaultGroup : "WORKGROUP";
   SmbContext::UseUser(ctx, User.c_str(), group.c_str());
 
-  auto open = [&] {
+  auto openFile = [&] {
     errno = 0;
     SMBCFILE* f = smbc_getFunctionOpen(ctx)(ctx, url.c_str(), O_RDONLY, 0);
     return f;
   };
-  SMBCFILE* file = open();
+  SMBCFILE* file = openFile();
   // As the program does: a ticket cache the library cannot use is left out.
   if (!file && errno == EINVAL && User.empty()) {
     smbc_setOptionUseCCache(ctx, 0);
-    file = open();
+    file = openFile();
   }
   struct stat st;
   std::memset(&st, 0, sizeof st);

@@ -3,10 +3,13 @@
 // truncated copy is resumed; a synchronise task mirrors a folder; and a
 // share full of names that would act as paths puts nothing outside the
 // destination.
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+
+#include <csignal>
 
 #include "SmbnetEnv.h"
 #include "TaskFixture.h"
@@ -129,6 +132,68 @@ TEST_F(SmbnetTransfer, ALargeFileReadSeveralRequestsAtATimeArrivesByteIdentical)
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
     EXPECT_TRUE(ReadLocal(to + "large-read.bin") == data);
   }
+}
+
+// The pids of this process' read helpers.
+QList<int> ReadHelpers() {
+  QList<int> out;
+  const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+  for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) continue;
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> after = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (line.contains("(trawlix-smbread)") && after.value(1) == self && after.value(0) != "Z") out << pid.toInt();
+  }
+  return out;
+}
+
+TEST_F(SmbnetTransfer, ALargeFileReadOverTwoConnectionsArrivesWholeEvenWhenTheSecondIsKilled) {
+  // On the password share, so the second connection must log on as the
+  // first did; behind a rate cap, so the copy lasts long enough to watch.
+  Smbnet::TAuthFile auth(true);
+  ASSERT_TRUE(Smbnet::Command({"relay", "SRV1", "--rate", "1G"}));
+  QByteArray data(160 * 1024 * 1024 + 4321, Qt::Uninitialized);
+  for (int i = 0; i < data.size(); ++i) data[i] = char((i * 2246822519u) >> 11);
+  const QString local = Smbnet::Local("SRV1", "secret/two-way.bin");
+  {
+    QFile f(local);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(data), data.size());
+  }
+  for (const bool kill : {false, true}) {
+    SCOPED_TRACE(kill ? "helper killed" : "helper throughout");
+    const QString to = Destination + (kill ? "killed\\" : "whole\\");
+    ASSERT_TRUE(QDir().mkpath(WinPath::ToLocal(to)));
+    Errors.clear();
+    auto form = StartCopy({"two-way.bin"}, {QStringLiteral("\\\\SRV1\\secret\\")}, to, double(data.size()));
+    bool seen = false, killed = false;
+    int tick = 0;
+    const bool ended = WaitUntil(
+        [&] {
+          if (++tick % 50 == 0 && !killed) {
+            const QList<int> helpers = ReadHelpers();
+            seen = seen || !helpers.isEmpty();
+            // Killed once a third of the file has arrived.
+            if (kill && !helpers.isEmpty() && LocalSize(to + "two-way.bin") > data.size() / 3) {
+              for (const int pid : helpers) ::kill(pid, SIGKILL);
+              killed = true;
+            }
+          }
+          return form.isNull() && TThread::RunningCount() == 0;
+        },
+        120000);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(killed, kill);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+    EXPECT_TRUE(ReadLocal(to + "two-way.bin") == data);
+    EXPECT_EQ(LocalModified(to + "two-way.bin"), ServedModified("SRV1", "secret/two-way.bin"));
+    // Every helper was reaped with its file.
+    EXPECT_TRUE(ReadHelpers().isEmpty());
+  }
+  QFile::remove(local);
+  EXPECT_TRUE(Smbnet::Command({"unrelay", "SRV1"}));
 }
 
 TEST_F(SmbnetTransfer, ASynchroniseTaskMirrorsAFolderAndASecondRunChangesNothing) {

@@ -121,6 +121,7 @@ TSmbReadHelper::TSmbReadHelper(const QByteArray& url, const TSmbCredential& c, q
     return;
   }
   FState = Starting;
+  qCDebug(LogSmb) << "read helper" << FPid << "started";
 }
 
 TSmbReadHelper::~TSmbReadHelper() { Fail(); }
@@ -170,6 +171,7 @@ TSmbChunkReader::TState TSmbReadHelper::State() {
     Fail();
   } else {
     FState = Ready;
+    qCDebug(LogSmb) << "read helper" << FPid << "ready";
   }
   return FState;
 }

@@ -28,7 +28,10 @@ void TSmbSplitFile::StopSplit() {
 void TSmbSplitFile::Plan() {
   const qint64 size = Size();
   while (FPlanEnd >= 0 && FPlanEnd < size && (FOwnChunk.Offset < 0 || FHelperChunk.Offset < 0)) {
-    const TChunk next{FPlanEnd, int(qMin<qint64>(SmbSplitRead::Chunk, size - FPlanEnd))};
+    // The plan's first chunk is half as long, so that each connection is
+    // halfway through a chunk while the other waits for the end of one.
+    const int chunk = FPlanEnd == FPlanStart ? SmbSplitRead::Chunk / 2 : SmbSplitRead::Chunk;
+    const TChunk next{FPlanEnd, int(qMin<qint64>(chunk, size - FPlanEnd))};
     if (FOwnChunk.Offset < 0) {
       FOwnChunk = next;
       FOwn->Expect(next.Offset, next.Count);
@@ -46,7 +49,7 @@ void TSmbSplitFile::Expect(qint64 offset, int count) {
   if (FPlanEnd < 0 && FHelper) {
     const TSmbChunkReader::TState state = FHelper->State();
     if (state == TSmbChunkReader::Failed) FHelper.reset();
-    if (state == TSmbChunkReader::Ready) FPlanEnd = offset;
+    if (state == TSmbChunkReader::Ready) FPlanStart = FPlanEnd = offset;
   }
   if (FPlanEnd >= 0)
     Plan();

@@ -78,6 +78,7 @@ class TSmbSplitFile : public TSmbFileSource {
   std::unique_ptr<TSmbChunkReader> FHelper;  // declared after FOwn: ends first
   bool FHelperAsked = false;
   TChunk FOwnChunk, FHelperChunk;
+  qint64 FPlanStart = -1;
   qint64 FPlanEnd = -1;  // where the next chunk starts; -1 while not splitting
   qint64 FReadEnd = 0;   // where the last read ended
   bool FFromPlan = false;
