@@ -69,8 +69,10 @@ inline void WriteRandom(const QString& path, qint64 size) {
 
 struct TRun {
   double Seconds = 0;
-  long RssGrowthKiB = 0;  // peak resident memory over the start
-  long HelpersKiB = 0;    // peak private memory of helper processes
+  // At the moment the two together peaked: resident memory over the start,
+  // and the private memory of helper processes.
+  long RssGrowthKiB = 0;
+  long HelpersKiB = 0;
 };
 
 inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, const QString& destination,
@@ -81,8 +83,14 @@ inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, c
   CopyDestinationDrive = DriveNumberOf(destination);
   CopyTotalSize = total;
   const long rssBefore = RssKiB();
-  long rssPeak = rssBefore;
-  long helpersPeak = 0;
+  TRun run;
+  const auto sample = [&] {
+    const long growth = RssKiB() - rssBefore, helpers = HelpersKiB();
+    if (growth + helpers > run.RssGrowthKiB + run.HelpersKiB) {
+      run.RssGrowthKiB = growth;
+      run.HelpersKiB = helpers;
+    }
+  };
   QElapsedTimer t;
   t.start();
   auto* form = new TFormCopy(nullptr);
@@ -91,17 +99,14 @@ inline TRun CopyWithTransfer(const QString& name, const QString& sourceFolder, c
   QEventLoop loop;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-    rssPeak = std::max(rssPeak, RssKiB());
-    helpersPeak = std::max(helpersPeak, HelpersKiB());
+    sample();
     if (TThread::RunningCount() == 0) loop.quit();
   });
   watch.start(10);
   loop.exec();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  TRun run;
   run.Seconds = t.nsecsElapsed() / 1e9;
-  run.RssGrowthKiB = std::max(rssPeak, RssKiB()) - rssBefore;
-  run.HelpersKiB = helpersPeak;
+  sample();
   return run;
 }
 

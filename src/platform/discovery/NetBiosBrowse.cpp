@@ -1,8 +1,6 @@
 #include "platform/discovery/NetBiosBrowse.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/core/HelperProgram.h"
 #include "platform/core/Log.h"
 #include "platform/fs/WinPath.h"
 
@@ -43,19 +42,7 @@ bool ParseBrowseLine(const QByteArray& line, TBrowseLine& out) {
   return true;
 }
 
-QString HelperPath() {
-  QString dir;
-  if (QCoreApplication::instance())
-    dir = QCoreApplication::applicationDirPath();
-  else
-    dir = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
-  for (const QString& candidate :
-       {dir + QStringLiteral("/trawlix-nbbrowse"), dir + QStringLiteral("/../libexec/trawlix/trawlix-nbbrowse")}) {
-    QFileInfo f(candidate);
-    if (f.isFile() && f.isExecutable()) return QDir::cleanPath(f.absoluteFilePath());
-  }
-  return {};
-}
+QString HelperPath() { return HelperProgram::Path(QStringLiteral("trawlix-nbbrowse")); }
 
 }  // namespace NetBios
 

@@ -54,8 +54,10 @@ TSmbReadAheadFile::TSmbReadAheadFile(std::unique_ptr<TSmbFileSource> source, int
 }
 
 int TSmbReadAheadFile::AskAt(qint64 pos) const {
-  if (FKnown >= 0 && pos < FKnown) return int(qMin<qint64>(FChunk, FKnown - pos));
-  return qMin(FChunk, SmbReadSize::AtTheEnd);
+  const int ceiling = FSource->ReadCeiling();
+  const int chunk = ceiling > 0 ? qMin(FChunk, ceiling) : FChunk;
+  if (FKnown >= 0 && pos < FKnown) return int(qMin<qint64>(chunk, FKnown - pos));
+  return qMin(chunk, SmbReadSize::AtTheEnd);
 }
 
 int TSmbReadAheadFile::Fetch(qint64 pos, char* out, int ask) { return Answered(pos, FSource->ReadAt(pos, out, ask)); }

@@ -86,6 +86,9 @@ class TSmbFileSource {
   virtual void Expect(qint64 /*offset*/, int /*count*/) {}
   // The read size the buffer settled on (see SmbReadSize::Remember).
   virtual void Paced(int /*size*/) {}
+  // The largest read worth asking of this source now, 0 for no limit
+  // beyond the pace: larger buffers would only hold memory.
+  virtual int ReadCeiling() { return 0; }
   virtual qint64 Size() = 0;  // the size at the open; -1 unknown
   virtual bool WriteTime(qint64& ns) = 0;
 };

@@ -1,9 +1,6 @@
 #include "platform/smb/SmbReadHelper.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <chrono>
@@ -18,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/core/HelperProgram.h"
 #include "platform/core/Log.h"
 #include "platform/smb/SmbCredentials.h"
 #include "platform/smb/SmbLibrary.h"
@@ -54,19 +52,7 @@ bool SendAll(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-QString TSmbReadHelper::Path() {
-  QString dir;
-  if (QCoreApplication::instance())
-    dir = QCoreApplication::applicationDirPath();
-  else
-    dir = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
-  for (const QString& candidate :
-       {dir + QStringLiteral("/trawlix-smbread"), dir + QStringLiteral("/../libexec/trawlix/trawlix-smbread")}) {
-    QFileInfo f(candidate);
-    if (f.isFile() && f.isExecutable()) return QDir::cleanPath(f.absoluteFilePath());
-  }
-  return {};
-}
+QString TSmbReadHelper::Path() { return HelperProgram::Path(QStringLiteral("trawlix-smbread")); }
 
 TSmbReadHelper::TSmbReadHelper(const QByteArray& url, const TSmbCredential& c, qint64 size, qint64 writeTimeNs,
                                int memory)

@@ -54,6 +54,8 @@ class TSmbSplitFile : public TSmbFileSource {
   qint64 LastReadNs() override { return FFromPlan ? 0 : FOwn->LastReadNs(); }
   void Expect(qint64 offset, int count) override;
   void Paced(int size) override;
+  // While two connections read, each reads a chunk at a time.
+  int ReadCeiling() override { return FHelper ? SmbSplitRead::Chunk : 0; }
   qint64 Size() override { return FOwn->Size(); }
   bool WriteTime(qint64& ns) override { return FOwn->WriteTime(ns); }
 

@@ -1,0 +1,23 @@
+#include "platform/core/HelperProgram.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace HelperProgram {
+
+QString Path(const QString& name) {
+  QString dir;
+  if (QCoreApplication::instance())
+    dir = QCoreApplication::applicationDirPath();
+  else
+    dir = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
+  for (const QString& candidate : {dir + u'/' + name, dir + QStringLiteral("/../libexec/trawlix/") + name}) {
+    QFileInfo f(candidate);
+    if (f.isFile() && f.isExecutable()) return QDir::cleanPath(f.absoluteFilePath());
+  }
+  return {};
+}
+
+}  // namespace HelperProgram
