@@ -61,6 +61,21 @@ class TSmbLibrary {
 
   // Files opened for reading, known by a number.
   int Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size, qint64& writeTimeNs);
+  // The same for a file a listing showed with `listed.Size` bytes (keep it
+  // within one read request): instead of asking the server for size and
+  // date, the file's first read, of one byte more than listed, goes out
+  // with the open. An answer shorter than asked is the file whole (`Head`,
+  // `HeadIsAll`): its size is what came, its date the listed one if that
+  // is the listed size, else unknown (TimeKnown false). A file that grew,
+  // or whose read failed, is asked for size and date as Open does; `Head`
+  // holds what came.
+  struct TOpened {
+    qint64 Handle = 0, Size = 0, WriteTimeNs = 0;
+    bool TimeKnown = true;
+    QByteArray Head;  // the file's first bytes
+    bool HeadIsAll = false;
+  };
+  int OpenListed(const QByteArray& url, const TSmbCredential& c, const TSmbEntry& listed, TOpened& out);
   // Bytes read at `offset` in one call of the library (fewer at the end;
   // 0 at or past it), or -1 with `err` set.
   int ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err);
@@ -102,6 +117,8 @@ class TSmbLibrary {
   // One libnetapi call on `host`: `call(host, value)` answers its status.
   template <typename Value, typename Call>
   int NetCall(const QString& host, const TSmbCredential& c, Value& out, Call call);
+  // An open on the library's thread; `listed` null: asking size and date.
+  int OpenFile(const QByteArray& url, const TSmbCredential& c, const TSmbEntry* listed, TOpened& out);
   std::shared_ptr<TTask> Submit(std::function<void()> job);
   bool Wait(const std::shared_ptr<TTask>& task);
   void Post(std::function<void()> job);
