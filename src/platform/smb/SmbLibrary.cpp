@@ -479,19 +479,25 @@ int TSmbLibrary::OpenFile(const QByteArray& url, const TSmbCredential& c, const 
     }
     TOpened& file = o->File;
     qint64 pos = 0;
-    if (listedSize >= 0) {
-      // One byte past the listed size: a shorter answer proves the end.
-      file.Head.resize(listedSize + 1);
+    bool trusted = false;  // size and date as listed
+    if (listedSize == 0) {
+      trusted = true;
+    } else if (listedSize > 0) {
+      // The listed size exactly: the library asks again for what a server
+      // sends short, so a byte more would cost a round trip to meet the end.
+      file.Head.resize(listedSize);
       errno = 0;
-      const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, file.Head.data(), size_t(file.Head.size()));
-      if (n >= 0 && n <= listedSize) {
+      const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, file.Head.data(), size_t(listedSize));
+      if (n >= 0) {
         file.Head.truncate(int(n));
-        file.HeadIsAll = true;
-        file.Size = n;
-        file.WriteTimeNs = listedTime;
-        file.TimeKnown = n == listedSize;
-      } else if (n > listedSize) {
         pos = n;
+        trusted = n == listedSize;
+        if (!trusted) {
+          // Shorter: the file shrank since its listing; this is all of it.
+          file.HeadIsAll = true;
+          file.Size = n;
+          file.TimeKnown = false;
+        }
       } else {
         // A failed read is met again when the caller reads (from a
         // position set anew).
@@ -499,7 +505,11 @@ int TSmbLibrary::OpenFile(const QByteArray& url, const TSmbCredential& c, const 
         pos = -1;
       }
     }
-    if (!file.HeadIsAll) {
+    if (trusted) {
+      file.Size = listedSize;
+      file.WriteTimeNs = listedTime;
+    }
+    if (!trusted && !file.HeadIsAll) {
       struct stat st;
       std::memset(&st, 0, sizeof st);
       errno = 0;

@@ -63,12 +63,11 @@ class TSmbLibrary {
   int Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size, qint64& writeTimeNs);
   // The same for a file a listing showed with `listed.Size` bytes (keep it
   // within one read request): instead of asking the server for size and
-  // date, the file's first read, of one byte more than listed, goes out
-  // with the open. An answer shorter than asked is the file whole (`Head`,
-  // `HeadIsAll`): its size is what came, its date the listed one if that
-  // is the listed size, else unknown (TimeKnown false). A file that grew,
-  // or whose read failed, is asked for size and date as Open does; `Head`
-  // holds what came.
+  // date, the open reads the listed size at once (`Head`). All of it read,
+  // the file is taken as listed, size and date, as Open takes what the
+  // server said then. Fewer bytes are the whole file, shrunk since
+  // (`HeadIsAll`): its date is unknown (TimeKnown false). A failed read is
+  // left to the caller's reads, and size and date are asked as Open does.
   struct TOpened {
     qint64 Handle = 0, Size = 0, WriteTimeNs = 0;
     bool TimeKnown = true;
