@@ -20,6 +20,8 @@
 // Goals: each ratio against smbclient at most 1.0, the scan under 2 s,
 // copy memory at most 64 MiB, search memory given back, stalls under 50 ms.
 // Run: build/bench/smb_bench [MiB of the large file] [round trips in ms, e.g. 0,1,5] [rounds]
+// SMB_BENCH_ONLY=small,deep (any of flat, deep, large, small, scan, extras)
+// runs only those parts, for quicker turns while working on one of them.
 // Progress lines go to stderr, so a run that hangs shows where.
 #include <QApplication>
 #include <QDir>
@@ -156,6 +158,11 @@ struct TPair {
   double Ratio() const { return Peer > 0 ? Our / Peer : 0; }
 };
 int RoundCount = 3;
+// The parts SMB_BENCH_ONLY names; all when it is unset.
+bool Part(const char* name) {
+  const QString only = qEnvironmentVariable("SMB_BENCH_ONLY");
+  return only.isEmpty() || only.split(u',').contains(QLatin1String(name));
+}
 TPair Rounds(const QString& what, const std::function<double()>& our, const std::function<double()>& peer) {
   std::vector<double> a, b;
   for (int round = 0; round < RoundCount; ++round) {
@@ -209,7 +216,7 @@ int main(int argc, char** argv) {
   QFile::remove(shares + QStringLiteral("/pub/bench-large.bin"));
   QDir(shares + QStringLiteral("/pub/bench-small")).removeRecursively();
   QDir(shares + QStringLiteral("/pub/bench-deep")).removeRecursively();
-  MakeFlat(shares + QStringLiteral("/many"), Env("SMBNET_MANY_COUNT").toLong());
+  if (Part("flat") || Part("extras")) MakeFlat(shares + QStringLiteral("/many"), Env("SMBNET_MANY_COUNT").toLong());
   // What any search makes once (fonts, icons, the first connection) is made
   // before the idle figures, on the share before its tree is there.
   Step(QStringLiteral("warm-up search"));
@@ -221,8 +228,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < kSmallFiles; ++i)
     Touch(shares + QStringLiteral("/pub/bench-small/small%1.bin").arg(i, 4, 10, QChar('0')), kSmallSize);
   Step(QStringLiteral("writing %1 MiB on SRV1").arg(largeSize >> 20));
-  BenchCopy::WriteRandom(shares + QStringLiteral("/pub/bench-large.bin"), largeSize);
-  if (QProcess::execute(Env("SMBNET_BROWSE_READY"), {QStringLiteral("90")}) != 0)
+  if (Part("large")) BenchCopy::WriteRandom(shares + QStringLiteral("/pub/bench-large.bin"), largeSize);
+  if (Part("scan") && QProcess::execute(Env("SMBNET_BROWSE_READY"), {QStringLiteral("90")}) != 0)
     std::fprintf(stderr, "the browse list is not served: the scan misses a server\n");
 
   const QString out = work.filePath(QStringLiteral("out"));
@@ -254,11 +261,11 @@ int main(int argc, char** argv) {
     std::printf("round trip %g ms:\n", rtt);
     TAt& r = at[rtt];
     // Extra figures once, at the first round trip of 1 ms or more (else the last).
-    const bool extras = !extrasDone && (rtt >= 1 || rtt == rtts.back());
+    const bool extras = Part("extras") && !extrasDone && (rtt >= 1 || rtt == rtts.back());
 
     Step(QStringLiteral("scan"));
-    r.ScanBest = 1e9;
-    for (int i = 0; i < 3; ++i) {
+    r.ScanBest = Part("scan") ? 1e9 : 0;
+    for (int i = 0; i < (Part("scan") ? 3 : 0); ++i) {
       ColdBackend();
       QElapsedTimer t;
       t.start();
@@ -292,11 +299,11 @@ int main(int argc, char** argv) {
                     {QStringLiteral("-N"), url + share, QStringLiteral("-c"), QStringLiteral("recurse; ls")});
       };
     };
-    r.Flat = Rounds(QStringLiteral("list flat"), search(QStringLiteral("many"), flatRows), ls(QStringLiteral("many")));
-    r.Deep = Rounds(QStringLiteral("list deep"), search(QStringLiteral("pub"), deepRows), ls(QStringLiteral("pub")));
+    if (Part("flat")) r.Flat = Rounds(QStringLiteral("list flat"), search(QStringLiteral("many"), flatRows), ls(QStringLiteral("many")));
+    if (Part("deep")) r.Deep = Rounds(QStringLiteral("list deep"), search(QStringLiteral("pub"), deepRows), ls(QStringLiteral("pub")));
 
     const QString smallOut = out + QStringLiteral("/bench-small");
-    r.Small = Rounds(
+    if (Part("small")) r.Small = Rounds(
         QStringLiteral("copy 2,000 small"),
         [&] {
           QDir(smallOut).removeRecursively();
@@ -318,7 +325,7 @@ int main(int argc, char** argv) {
         });
 
     std::vector<double> smbget;
-    r.Large = Rounds(
+    if (Part("large")) r.Large = Rounds(
         QStringLiteral("copy one large file"),
         [&] {
           QFile::remove(out + QStringLiteral("/bench-large.bin"));

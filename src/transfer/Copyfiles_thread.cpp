@@ -56,14 +56,14 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
 
   // One listing serves both passes: files first, then the subfolders.
   // Hidden and system folders are taken along like hidden files are.
-  QStringList files;
+  QList<TSearchRec> files;
   QList<TSearchRec> folders;
   TFileId self;
   TSearchRec rec;
   if (FindFirst(SourceFolder + Subfolder + QLatin1String("*.*"), faAnyFile, rec) == 0) {
     do {
       if (!rec.IsDirectory())
-        files.append(rec.Name);
+        files.append(rec);
       else if (rec.Name == QLatin1String("."))
         self = rec.Id;
       else if (!IsDotEntry(rec.Name))
@@ -91,15 +91,15 @@ void TCopyFiles::CopyFolder(const QString& SourceFolder, const QString& Subfolde
   if (fresh && FFailures != failuresBefore) RemoveDir(WinPath::ExcludeTrailingBackslash(target));
 }
 
-void TCopyFiles::CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QStringList& Files,
+void TCopyFiles::CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& Files,
                                    const QList<TSearchRec>& Folders, bool Fresh) {
   const QString target = FDestination + Subfolder;
   if (Fresh) {
     FFreshFolder = target;
     FFreshNames.clear();
   }
-  for (const QString& name : Files) {
-    CopyOneFile(SourceFolder, Subfolder, name);
+  for (const TSearchRec& file : Files) {
+    CopyOneFile(SourceFolder, Subfolder, file.Name, &file);
     if (Terminated()) break;
   }
   if (Fresh) {
@@ -138,7 +138,8 @@ bool TCopyFiles::CancelPending() {
   return cancelled;
 }
 
-void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name) {
+void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name,
+                             const TSearchRec* Listed) {
   const QString source = SourceFolder + Subfolder + Name;
   const QString destination = FDestination + Subfolder + Name;
   FCurrent.Start(SourceFolder, Subfolder, Name);
@@ -192,7 +193,8 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   // The source is opened first, so that a source that cannot be read never
   // leaves an empty destination behind.
   std::int64_t fileDone = 0;
-  TFileGuard in(FileOpen(source, fmOpenRead));
+  // What the listing said of it may spare asking the server again.
+  TFileGuard in(Listed ? FileOpenListed(source, Listed->Size, Listed->WriteTimeNs) : FileOpen(source, fmOpenRead));
   if (!in.IsOpen()) {
     ReportError(TextErrorsOpenFile, source);
     return;

@@ -72,9 +72,11 @@ class TCopyFiles : public TThread {
 
  private:
   void CopyFolder(const QString& SourceFolder, const QString& Subfolder);
-  void CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QStringList& Files,
+  void CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& Files,
                          const QList<TSearchRec>& Folders, bool Fresh);
-  void CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name);
+  // `Listed`: the source's entry in this copy's listing of its folder, if any.
+  void CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name,
+                   const TSearchRec* Listed = nullptr);
   // Synchronised calls (run on the GUI thread while the worker waits).
   void ShowCopyFiles();
   void ShowCopyProgress();

@@ -15,6 +15,8 @@
 #include "TaskFixture.h"
 #include "app/Main.h"
 #include "platform/core/Thread.h"
+#include "platform/fs/FileIo.h"
+#include "platform/fs/FindFile.h"
 #include "platform/fs/WinPath.h"
 #include "transfer/Tasks.h"
 
@@ -246,6 +248,61 @@ TEST_F(SmbnetTransfer, AShareOfHostileNamesPutsNothingOutsideTheDestination) {
   ASSERT_TRUE(WaitForEnd(form, 60000));
   for (const QString& f : FilesBelow(root)) EXPECT_FALSE(f.contains("escape") || f.contains("up.txt")) << f.toStdString();
   EXPECT_FALSE(QFileInfo::exists(WinPath::ToLocal(Destination) + "/../escape.txt"));
+}
+
+TEST_F(SmbnetTransfer, AFileChangedSinceItsListingLosesTheListedDateOnlyWhenItsReadShowsTheChange) {
+  // A copy opens a file with what the folder's listing said of it and asks
+  // the server nothing more unless its read shows the listing is stale.
+  const QDateTime listedTime = QDateTime::fromSecsSinceEpoch(1500000000);
+  const QDateTime laterTime = QDateTime::fromSecsSinceEpoch(1600000000);
+  const struct {
+    const char* Name;
+    QByteArray Now;   // the content once changed; listed it held "ten bytes!"
+    QByteArray Read;  // what a read of the opened file brings
+    bool TimeKnown;
+  } cases[] = {{"same.txt", "ten bytes!", "ten bytes!", true},
+               // Appended to: read as listed, which it still begins with.
+               {"grown.txt", "ten bytes! and then some", "ten bytes!", true},
+               {"shrunk.txt", "short", "short", false},
+               // Rewritten at its size: not known to have changed, it keeps
+               // the listed date, older than its bytes, so a later
+               // comparison takes the source for the newer one.
+               {"rewritten.txt", "TEN BYTES!", "TEN BYTES!", true}};
+  const QString folder = Smbnet::Local("SRV1", "pub/changing");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  auto write = [&](const QString& name, const QByteArray& data, const QDateTime& when) {
+    QFile f(folder + "/" + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(data), data.size());
+    ASSERT_TRUE(f.flush());
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+  };
+  for (const auto& c : cases) write(c.Name, "ten bytes!", listedTime);
+  QHash<QString, TSearchRec> listed;
+  TSearchRec rec;
+  ASSERT_EQ(FileSystem::FindFirst(Pub + "changing\\*.*", faAnyFile, rec), 0);
+  do listed.insert(rec.Name, rec);
+  while (FileSystem::FindNext(rec) == 0);
+  FileSystem::FindClose(rec);
+  for (const auto& c : cases) write(c.Name, c.Now, laterTime);
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    ASSERT_TRUE(listed.contains(c.Name));
+    const TSearchRec& l = listed[c.Name];
+    EXPECT_EQ(l.Size, 10);
+    const FileSystem::THandle h = FileSystem::FileOpenListed(Pub + "changing\\" + c.Name, l.Size, l.WriteTimeNs);
+    ASSERT_NE(h, FileSystem::INVALID_HANDLE_VALUE);
+    QByteArray read(4096, '\0');
+    const int n = FileSystem::FileRead(h, read.data(), int(read.size()));
+    EXPECT_EQ(read.left(qMax(n, 0)), c.Read);
+    EXPECT_EQ(FileSystem::FileGetSize(h), c.Read.size());
+    qint64 ns = 0;
+    EXPECT_EQ(FileSystem::FileGetTime(h, ns), c.TimeKnown);
+    if (c.TimeKnown) EXPECT_EQ(ns / 1000000000, listedTime.toSecsSinceEpoch());
+    FileSystem::FileClose(h);
+  }
+  QDir(folder).removeRecursively();
 }
 
 // impacket's server answers a read past the end with success and no bytes.

@@ -14,7 +14,9 @@ THandleTable<TFileObject>& Files() {
   return table;
 }
 
-THandle Open(const QString& path, TOpenMode mode, int* error) {
+// `open` opens the parsed path on its back end.
+template <typename F>
+THandle Open(const QString& path, int* error, F open) {
   int e = NO_ERROR;
   THandle h = INVALID_HANDLE_VALUE;
   TFsPath p;
@@ -22,11 +24,17 @@ THandle Open(const QString& path, TOpenMode mode, int* error) {
   if (e == NO_ERROR && p.IsDriveRoot()) e = ERROR_ACCESS_DENIED;
   if (e == NO_ERROR) {
     std::unique_ptr<TFileObject> file;
-    e = FsBackend::For(p)->Open(p, mode, file);
+    e = open(*FsBackend::For(p), p, file);
     if (e == NO_ERROR) h = Files().Add(std::shared_ptr<TFileObject>(std::move(file)));
   }
   if (error) *error = e;
   return h;
+}
+
+THandle Open(const QString& path, TOpenMode mode, int* error) {
+  return Open(path, error, [mode](TFsBackend& b, const TFsPath& p, std::unique_ptr<TFileObject>& file) {
+    return b.Open(p, mode, file);
+  });
 }
 
 }  // namespace
@@ -42,6 +50,12 @@ THandle FileOpen(const QString& path, int mode, int* error) {
       return INVALID_HANDLE_VALUE;
   }
   return Open(path, m, error);
+}
+
+THandle FileOpenListed(const QString& path, qint64 size, qint64 writeTimeNs, int* error) {
+  return Open(path, error, [=](TFsBackend& b, const TFsPath& p, std::unique_ptr<TFileObject>& file) {
+    return b.OpenListed(p, size, writeTimeNs, file);
+  });
 }
 
 THandle FileCreate(const QString& path, int* error) { return Open(path, TOpenMode::Create, error); }

@@ -26,6 +26,13 @@ constexpr int fmOpenReadWrite = 2;
 // A handle, or INVALID_HANDLE_VALUE. `error`, when given, receives 0 or a
 // Windows error code.
 THandle FileOpen(const QString& path, int mode, int* error = nullptr);
+// Opens for reading a file a listing of this run showed with `size` bytes
+// and last-write time `writeTimeNs`: a network back end may then spare the
+// round trip that asks for them. What the handle says holds for the file as
+// read, not as listed: its size is what a read finds; its time is the
+// listed one only while the file still has the listed size, else it is
+// unknown (FileGetTime fails) unless the back end asked the server.
+THandle FileOpenListed(const QString& path, qint64 size, qint64 writeTimeNs, int* error = nullptr);
 THandle FileCreate(const QString& path, int* error = nullptr);
 // Fails with ERROR_FILE_EXISTS when an entry of exactly that name is there.
 THandle FileCreateNew(const QString& path, int* error = nullptr);

@@ -402,56 +402,105 @@ int TSmbLibrary::Shares(const QByteArray& serverUrl, const TSmbCredential& c, QL
 
 int TSmbLibrary::Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size,
                       qint64& writeTimeNs) {
+  TOpened o;
+  const int r = OpenFile(url, c, nullptr, o);
+  if (r == Abandoned) return r;
+  handle = o.Handle;
+  size = o.Size;
+  writeTimeNs = o.WriteTimeNs;
+  return r;
+}
+
+int TSmbLibrary::OpenListed(const QByteArray& url, const TSmbCredential& c, const TSmbEntry& listed, TOpened& out) {
+  return OpenFile(url, c, &listed, out);
+}
+
+int TSmbLibrary::OpenFile(const QByteArray& url, const TSmbCredential& c, const TSmbEntry* listed, TOpened& out) {
   struct TOut {
     int Err = EINVAL;
-    qint64 Handle = 0, Size = 0, Time = 0;
+    TOpened File;
   };
   auto o = std::make_shared<TOut>();
-  auto task = [o, url, c] {
+  const qint64 listedSize = listed ? qMax<qint64>(listed->Size, 0) : -1;
+  const qint64 listedTime = listed ? listed->WriteTimeNs : 0;
+  auto task = [o, url, c, listedSize, listedTime] {
     if (!Init()) return;
     UseCredential(c);
+    SMBCCTX* ctx = S().Ctx;
     SMBCFILE* f = nullptr;
     o->Err = WithReconnect([&] {
       errno = 0;
-      f = smbc_getFunctionOpen(S().Ctx)(S().Ctx, url.constData(), O_RDONLY, 0);
+      f = smbc_getFunctionOpen(ctx)(ctx, url.constData(), O_RDONLY, 0);
       return f ? 0 : (errno ? errno : EIO);
     });
     if (!f) {
       Failed("open", url, o->Err);
       return;
     }
-    struct stat st;
-    std::memset(&st, 0, sizeof st);
-    errno = 0;
-    if (smbc_getFunctionFstat(S().Ctx)(S().Ctx, f, &st) != 0) {
-      o->Err = errno ? errno : EIO;
-      smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
-      return;
+    TOpened& file = o->File;
+    qint64 pos = 0;
+    bool trusted = false;  // size and date as listed
+    if (listedSize == 0) {
+      trusted = true;
+    } else if (listedSize > 0) {
+      // The listed size exactly: the library asks again for what a server
+      // sends short, so a byte more would cost a round trip to meet the end.
+      file.Head.resize(listedSize);
+      errno = 0;
+      const ssize_t n = smbc_getFunctionRead(ctx)(ctx, f, file.Head.data(), size_t(listedSize));
+      if (n >= 0) {
+        file.Head.truncate(int(n));
+        pos = n;
+        trusted = n == listedSize;
+        if (!trusted) {
+          // Shorter: the file shrank since its listing; this is all of it.
+          file.HeadIsAll = true;
+          file.Size = n;
+          file.TimeKnown = false;
+        }
+      } else {
+        // A failed read is met again when the caller reads (from a
+        // position set anew).
+        file.Head.clear();
+        pos = -1;
+      }
     }
-    if (S_ISDIR(st.st_mode)) {
-      o->Err = EISDIR;
-      smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
-      return;
+    if (trusted) {
+      file.Size = listedSize;
+      file.WriteTimeNs = listedTime;
     }
-    o->Handle = S().NextHandle++;
-    o->Size = qint64(st.st_size);
-    o->Time = Ns(st.st_mtim);
-    S().Files.insert(o->Handle, f);
-    S().FilePos.insert(o->Handle, 0);
+    if (!trusted && !file.HeadIsAll) {
+      struct stat st;
+      std::memset(&st, 0, sizeof st);
+      errno = 0;
+      if (smbc_getFunctionFstat(ctx)(ctx, f, &st) != 0) {
+        o->Err = errno ? errno : EIO;
+        smbc_getFunctionClose(ctx)(ctx, f);
+        return;
+      }
+      if (S_ISDIR(st.st_mode)) {
+        o->Err = EISDIR;
+        smbc_getFunctionClose(ctx)(ctx, f);
+        return;
+      }
+      file.Size = qint64(st.st_size);
+      file.WriteTimeNs = Ns(st.st_mtim);
+    }
+    file.Handle = S().NextHandle++;
+    S().Files.insert(file.Handle, f);
+    S().FilePos.insert(file.Handle, pos);
   };
   if (!Run(task)) {
     // The file may open after its worker has gone: close it then.
     Post([o] {
-      if (o->Handle) {
-        if (SMBCFILE* f = S().Files.take(o->Handle)) smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
-        S().FilePos.remove(o->Handle);
+      if (o->File.Handle) {
+        if (SMBCFILE* f = S().Files.take(o->File.Handle)) smbc_getFunctionClose(S().Ctx)(S().Ctx, f);
+        S().FilePos.remove(o->File.Handle);
       }
     });
     return Abandoned;
   }
-  handle = o->Handle;
-  size = o->Size;
-  writeTimeNs = o->Time;
+  if (o->Err == 0) out = std::move(o->File);
   return o->Err;
 }
 

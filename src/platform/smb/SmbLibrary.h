@@ -61,6 +61,20 @@ class TSmbLibrary {
 
   // Files opened for reading, known by a number.
   int Open(const QByteArray& url, const TSmbCredential& c, qint64& handle, qint64& size, qint64& writeTimeNs);
+  // The same for a file a listing showed with `listed.Size` bytes (keep it
+  // within one read request): instead of asking the server for size and
+  // date, the open reads the listed size at once (`Head`). All of it read,
+  // the file is taken as listed, size and date, as Open takes what the
+  // server said then. Fewer bytes are the whole file, shrunk since
+  // (`HeadIsAll`): its date is unknown (TimeKnown false). A failed read is
+  // left to the caller's reads, and size and date are asked as Open does.
+  struct TOpened {
+    qint64 Handle = 0, Size = 0, WriteTimeNs = 0;
+    bool TimeKnown = true;
+    QByteArray Head;  // the file's first bytes
+    bool HeadIsAll = false;
+  };
+  int OpenListed(const QByteArray& url, const TSmbCredential& c, const TSmbEntry& listed, TOpened& out);
   // Bytes read at `offset` in one call of the library (fewer at the end;
   // 0 at or past it), or -1 with `err` set.
   int ReadAt(qint64 handle, qint64 offset, char* buffer, int count, int& err);
@@ -102,6 +116,8 @@ class TSmbLibrary {
   // One libnetapi call on `host`: `call(host, value)` answers its status.
   template <typename Value, typename Call>
   int NetCall(const QString& host, const TSmbCredential& c, Value& out, Call call);
+  // An open on the library's thread; `listed` null: asking size and date.
+  int OpenFile(const QByteArray& url, const TSmbCredential& c, const TSmbEntry* listed, TOpened& out);
   std::shared_ptr<TTask> Submit(std::function<void()> job);
   bool Wait(const std::shared_ptr<TTask>& task);
   void Post(std::function<void()> job);

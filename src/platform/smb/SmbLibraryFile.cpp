@@ -1,5 +1,7 @@
 #include "platform/smb/SmbLibraryFile.h"
 
+#include <cstring>
+
 TSmbLibraryFile::~TSmbLibraryFile() {
   FNext.reset();  // a read not begun yet is dropped
   TSmbLibrary::Get().Close(FHandle);
@@ -15,7 +17,21 @@ std::shared_ptr<TSmbLibrary::TPendingRead> TSmbLibraryFile::Take(qint64 offset, 
   return read;
 }
 
+int TSmbLibraryFile::FromHead(qint64 offset, char* buffer, int count) const {
+  if (offset < 0 || count < 0) return -1;
+  if (offset < FHead.size()) {
+    const int n = int(qMin<qint64>(count, FHead.size() - offset));
+    std::memcpy(buffer, FHead.constData() + offset, size_t(n));
+    return n;
+  }
+  return FHeadIsAll ? 0 : -1;
+}
+
 int TSmbLibraryFile::ReadAt(qint64 offset, char* buffer, int count) {
+  if (const int n = FromHead(offset, buffer, count); n >= 0) {
+    FLastNs = 0;
+    return n;
+  }
   const auto read = Take(offset, count);
   if (!read) return -1;
   int err = 0;
@@ -23,6 +39,10 @@ int TSmbLibraryFile::ReadAt(qint64 offset, char* buffer, int count) {
 }
 
 int TSmbLibraryFile::ReadInto(qint64 offset, QByteArray& buffer, int count) {
+  if (offset < FHead.size() || FHeadIsAll) {
+    if (buffer.size() < count) buffer.resize(count);
+    return ReadAt(offset, buffer.data(), count);
+  }
   const auto read = Take(offset, count);
   if (!read) return -1;
   QByteArray old = std::move(buffer);
@@ -37,7 +57,7 @@ int TSmbLibraryFile::ReadInto(qint64 offset, QByteArray& buffer, int count) {
 }
 
 void TSmbLibraryFile::Expect(qint64 offset, int count) {
-  if (TSmbLibrary::Stopped() || count <= 0) return;
+  if (TSmbLibrary::Stopped() || count <= 0 || offset < FHead.size() || FHeadIsAll) return;
   FNextOffset = offset;
   FNextCount = count;
   FNext = TSmbLibrary::Get().StartRead(FHandle, offset, count, std::move(FSpare));

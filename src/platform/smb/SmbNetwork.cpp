@@ -444,6 +444,28 @@ int TSmbNetwork::Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFile
   return NO_ERROR;
 }
 
+int TSmbNetwork::OpenListed(const TFsPath& path, qint64 size, qint64 writeTimeNs, std::unique_ptr<TFileObject>& out) {
+  // Only a file whose read of one byte past its listed size is one request
+  // on any server: a read split into several that meets the end early
+  // would leave requests under way (SmbReadSize::AtTheEnd).
+  if (!path.Unc || path.Parts.isEmpty() || size < 0 || size >= SmbReadSize::AtTheEnd)
+    return Open(path, TOpenMode::Read, out);
+  TSmbEntry listed;
+  listed.Size = size;
+  listed.WriteTimeNs = writeTimeNs;
+  TSmbLibrary::TOpened opened;
+  QString host;
+  const int e = WithServer(path.Server, host, [&](const QString& h, const TSmbCredential& c) {
+    const int r = TSmbLibrary::Get().OpenListed(SmbUrl::Build(h, path.Share, path.Parts), c, listed, opened);
+    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    return SmbErrors::FromErrno(r, TLevel::Below);
+  });
+  if (e) return e;
+  out = std::make_unique<TSmbReadAheadFile>(std::make_unique<TSmbLibraryFile>(host, std::move(opened)),
+                                            SmbReadSize::Remembered(host));
+  return NO_ERROR;
+}
+
 int TSmbNetwork::CreateDir(const TFsPath&) { return ERROR_ACCESS_DENIED; }
 int TSmbNetwork::RemoveDir(const TFsPath&) { return ERROR_ACCESS_DENIED; }
 int TSmbNetwork::DeleteFile(const TFsPath&) { return ERROR_ACCESS_DENIED; }

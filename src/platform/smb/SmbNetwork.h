@@ -38,6 +38,7 @@ class TSmbNetwork : public TNetBackend {
   int ListFolder(const TFsPath& folder, const TWildMask& mask, TSearchRec& self, QList<TSearchRec>& out) override;
   int Stat(const TFsPath& path, TSearchRec& out) override;
   int Open(const TFsPath& path, TOpenMode mode, std::unique_ptr<TFileObject>& out) override;
+  int OpenListed(const TFsPath& path, qint64 size, qint64 writeTimeNs, std::unique_ptr<TFileObject>& out) override;
   int CreateDir(const TFsPath& path) override;
   int RemoveDir(const TFsPath& path) override;
   int DeleteFile(const TFsPath& path) override;
