@@ -25,6 +25,9 @@ namespace {
 
 bool IsDotEntry(const QString& name) { return name == QLatin1String(".") || name == QLatin1String(".."); }
 
+// Below this many files a folder's files are opened the ordinary way.
+constexpr int kListedFolderFiles = 8;
+
 }  // namespace
 
 TCopyFiles::TCopyFiles(bool CreateSuspended) : TThread(CreateSuspended) {
@@ -98,10 +101,17 @@ void TCopyFiles::CopyFolderContent(const QString& SourceFolder, const QString& S
     FFreshFolder = target;
     FFreshNames.clear();
   }
+  // Opening a file as listed spares a round trip per file, and a listing
+  // of the folder afterwards (a few round trips) shows what changed
+  // meanwhile: worth it only for folders of several files.
+  const bool asListed = Files.size() >= kListedFolderFiles;
+  FCopiedAsListed.clear();
   for (const TSearchRec& file : Files) {
-    CopyOneFile(SourceFolder, Subfolder, file.Name, &file);
+    CopyOneFile(SourceFolder, Subfolder, file.Name, asListed ? &file : nullptr);
     if (Terminated()) break;
   }
+  if (!FCopiedAsListed.isEmpty() && !Terminated()) RecopyChanged(SourceFolder, Subfolder, Files);
+  FCopiedAsListed.clear();
   if (Fresh) {
     FFreshFolder.clear();
     FFreshNames.clear();
@@ -110,6 +120,29 @@ void TCopyFiles::CopyFolderContent(const QString& SourceFolder, const QString& S
   for (const TSearchRec& folder : Folders) {
     if (FTrail.Contains(folder.Id)) continue;
     CopyFolder(SourceFolder, Subfolder + folder.Name + QLatin1Char('\\'));
+    if (Terminated()) return;
+  }
+}
+
+void TCopyFiles::RecopyChanged(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& Files) {
+  QHash<QString, TSearchRec> now;
+  TSearchRec rec;
+  if (FindFirst(SourceFolder + Subfolder + QLatin1String("*.*"), faAnyFile, rec) != 0) return;
+  do
+    if (!rec.IsDirectory()) now.insert(rec.Name, rec);
+  while (FindNext(rec) == 0);
+  FindClose(rec);
+  for (const TSearchRec& listed : Files) {
+    if (!FCopiedAsListed.contains(listed.Name)) continue;
+    const auto it = now.constFind(listed.Name);
+    // A file gone since keeps the copy made of it.
+    if (it == now.constEnd() || (it->Size == listed.Size && it->WriteTimeNs == listed.WriteTimeNs)) continue;
+    // The copy made of it is this copy's own: it is replaced without a question.
+    const QString destination = FDestination + Subfolder + listed.Name;
+    if (DeleteFile(destination) != 0) continue;
+    NoteDestination(FDestination + Subfolder, listed.Name, false);
+    FDoneSize -= listed.Size;
+    CopyOneFile(SourceFolder, Subfolder, listed.Name);
     if (Terminated()) return;
   }
 }
@@ -194,7 +227,10 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   // leaves an empty destination behind.
   std::int64_t fileDone = 0;
   // What the listing said of it may spare asking the server again.
-  TFileGuard in(Listed ? FileOpenListed(source, Listed->Size, Listed->WriteTimeNs) : FileOpen(source, fmOpenRead));
+  // A resumed file is opened the ordinary way: what is appended must
+  // continue the source as it is.
+  const bool asListed = Listed && !appending;
+  TFileGuard in(asListed ? FileOpenListed(source, Listed->Size, Listed->WriteTimeNs) : FileOpen(source, fmOpenRead));
   if (!in.IsOpen()) {
     ReportError(TextErrorsOpenFile, source);
     return;
@@ -310,6 +346,7 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   if (BlockCopy::IsWholeCopy(end, out.Get(), size) && FileGetTime(in.Get(), ns)) FileSetTime(out.Get(), ns);
   in.Close();
   out.Close();
+  if (asListed) FCopiedAsListed.insert(Name);
   FCurrent.Percent = 100;
   const int before = FTotalPercent;
   RecountTotalPercent();

@@ -74,6 +74,9 @@ class TCopyFiles : public TThread {
   void CopyFolder(const QString& SourceFolder, const QString& Subfolder);
   void CopyFolderContent(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& Files,
                          const QList<TSearchRec>& Folders, bool Fresh);
+  // After a folder's files were copied as its listing described them: those
+  // whose entry changed since are copied again, as they are now.
+  void RecopyChanged(const QString& SourceFolder, const QString& Subfolder, const QList<TSearchRec>& Files);
   // `Listed`: the source's entry in this copy's listing of its folder, if any.
   void CopyOneFile(const QString& SourceFolder, const QString& Subfolder, const QString& Name,
                    const TSearchRec* Listed = nullptr);
@@ -108,5 +111,6 @@ class TCopyFiles : public TThread {
   QString FFreshFolder;        // the folder created by this copy whose files are being copied
   QSet<QString> FFreshNames;   // lower-case names of the files put there so far
   TFolderTrail FTrail;         // the source folders this request has copied
+  QSet<QString> FCopiedAsListed;  // files of the current folder copied whole from its listing's word
   int FFailures = 0;           // files that failed or were cancelled part way
 };

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <utility>
 
 #include "SmbnetEnv.h"
 #include "TaskFixture.h"
@@ -18,6 +19,7 @@
 #include "platform/fs/FileIo.h"
 #include "platform/fs/FindFile.h"
 #include "platform/fs/WinPath.h"
+#include "transfer/Fileexists_form.h"
 #include "transfer/Tasks.h"
 
 namespace {
@@ -301,6 +303,48 @@ TEST_F(SmbnetTransfer, AFileChangedSinceItsListingLosesTheListedDateOnlyWhenItsR
     EXPECT_EQ(FileSystem::FileGetTime(h, ns), c.TimeKnown);
     if (c.TimeKnown) EXPECT_EQ(ns / 1000000000, listedTime.toSecsSinceEpoch());
     FileSystem::FileClose(h);
+  }
+  QDir(folder).removeRecursively();
+}
+
+TEST_F(SmbnetTransfer, AFolderCopyTakesFilesChangedSinceItsListingAsTheyAreNow) {
+  // The copy opens a folder's files as its listing described them; files
+  // rewritten after that listing must not arrive cut to the listed size or
+  // with the listed date. The first file-exists question, which comes after
+  // the listing and before any file is read, is where they change.
+  const QDateTime listedTime = QDateTime::fromSecsSinceEpoch(1500000000);
+  const QDateTime laterTime = QDateTime::fromSecsSinceEpoch(1600000000);
+  const QString folder = Smbnet::Local("SRV1", "pub/rewritten");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  auto write = [&](const QString& name, const QByteArray& data, const QDateTime& when) {
+    QFile f(folder + "/" + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(data), data.size());
+    ASSERT_TRUE(f.flush());
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+  };
+  QStringList names;
+  for (int i = 0; i < 10; ++i) names << QStringLiteral("f%1.txt").arg(i);
+  for (const QString& n : names) {
+    write(n, "ten bytes!", listedTime);
+    WriteLocal(Destination + "rewritten\\" + n, "old");
+  }
+  bool changed = false;
+  OnExistsQuestion = [&](TFormFileExists*) {
+    if (std::exchange(changed, true)) return;
+    // Even ones grew, odd ones were rewritten at their size.
+    for (int i = 0; i < names.size(); ++i)
+      write(names[i], i % 2 ? QByteArray("TEN BYTES!") : QByteArray("ten bytes! and then some"), laterTime);
+  };
+  ExistsAnswers.push_back(TExistsAnswer::ReplaceAll);
+  auto form = StartCopy({"rewritten\\"}, {Pub}, Destination, 10 * names.size());
+  ASSERT_TRUE(WaitForEnd(form, 60000));
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(Errors.isEmpty()) << Errors.join("; ").toStdString();
+  for (const QString& n : names) {
+    SCOPED_TRACE(n.toStdString());
+    EXPECT_EQ(ReadLocal(Destination + "rewritten\\" + n), Served("SRV1", "pub/rewritten/" + n));
+    EXPECT_EQ(LocalModified(Destination + "rewritten\\" + n), laterTime);
   }
   QDir(folder).removeRecursively();
 }

@@ -26,10 +26,11 @@
 #include "platform/smb/SmbCredentials.h"
 #include "platform/smb/SmbErrors.h"
 #include "platform/smb/SmbLibrary.h"
-#include "platform/smb/SmbSplitRead.h"
+#include "platform/smb/SmbLibraryFile.h"
 #include "platform/smb/SmbProbe.h"
 #include "platform/smb/SmbReadAhead.h"
 #include "platform/smb/SmbShareList.h"
+#include "platform/smb/SmbSplitRead.h"
 #include "platform/smb/SmbTree.h"
 
 using namespace NetApi;
