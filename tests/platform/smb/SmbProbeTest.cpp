@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbNetwork.h"
@@ -301,4 +302,51 @@ TEST(SmbNetworkScan, AServerIsMetWhileDiscoveryListensAndItsShareListServesTheWa
   EXPECT_EQ(met, 1 + ownList);  // the probe, once
   quit = true;
   serving.join();
+}
+
+TEST(SmbNetworkScan, ASlowServerIsGivenItsPatienceWhileDiscoveryListensAndTheWalkTakesItsSilence) {
+  // Takes every connection and answers nothing: its probe runs out, and
+  // its patient probe starts in the meeting, beside discovery, not when
+  // the walk reaches it after the servers before it.
+  auto server = std::make_unique<Listener>(0x7F000008, 445);
+  ASSERT_GT(server->Port, 0);
+  std::atomic<bool> quit{false};
+  std::atomic<int> taken{0};
+  std::vector<int> held;
+  std::thread holding([&] {
+    while (!quit) {
+      pollfd p{server->Fd, POLLIN, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      const int c = ::accept(server->Fd, nullptr, nullptr);
+      if (c < 0) continue;
+      ++taken;
+      held.push_back(c);
+    }
+  });
+  int takenWhileListening = 0;
+  TSmbNetwork::DiscoveryStandInForTests() = [&](const std::function<void(const TFoundServer&)>& found) {
+    const TFoundServer s{"SILENT", "LOOPGRP", false, {{127, 0, 0, 8}}, {"wsd"}};
+    found(s);
+    for (int i = 0; i < 500 && taken < 2; ++i) QThread::msleep(10);
+    takenWhileListening = taken;
+    return QList<TFoundServer>{s};
+  };
+  TSmbNetwork net;
+  const NetApi::NETRESOURCE provider = SmbTree::ProviderRecord();
+  QList<NetApi::NETRESOURCE> groups, shares;
+  EXPECT_EQ(net.Children(&provider, groups), 0);
+  TSmbNetwork::DiscoveryStandInForTests() = nullptr;
+  EXPECT_EQ(takenWhileListening, 2);  // the probe and the patient one
+  // The server goes: the patient probe ends at once, unanswered.
+  quit = true;
+  holding.join();
+  for (const int c : held) ::close(c);
+  server.reset();
+
+  NetApi::NETRESOURCE node;
+  node.dwUsage = NetApi::RESOURCEUSAGE_CONTAINER;
+  node.dwDisplayType = NetApi::RESOURCEDISPLAYTYPE_SERVER;
+  node.lpRemoteName = QStringLiteral("\\\\SILENT");
+  // Unanswered, as a walk that waited itself would have found it.
+  EXPECT_EQ(net.Children(&node, shares), int(ERROR_SEM_TIMEOUT));
 }
