@@ -305,23 +305,19 @@ TEST(SmbNetworkScan, AServerIsMetWhileDiscoveryListensAndItsShareListServesTheWa
 }
 
 TEST(SmbNetworkScan, ASlowServerIsGivenItsPatienceWhileDiscoveryListensAndTheWalkTakesItsSilence) {
-  // Takes every connection and answers nothing: its probe runs out, and
-  // its patient probe starts in the meeting, beside discovery, not when
-  // the walk reaches it after the servers before it.
+  // Takes every connection, answers nothing: its patient probe comes in its
+  // meeting, beside discovery, not when the walk reaches it.
   auto server = std::make_unique<Listener>(0x7F000008, 445);
   ASSERT_GT(server->Port, 0);
   std::atomic<bool> quit{false};
   std::atomic<int> taken{0};
-  std::vector<int> held;
+  std::vector<int> held;  // the holding thread's until it ends
   std::thread holding([&] {
-    while (!quit) {
-      pollfd p{server->Fd, POLLIN, 0};
-      if (::poll(&p, 1, 20) <= 0) continue;
-      const int c = ::accept(server->Fd, nullptr, nullptr);
-      if (c < 0) continue;
-      ++taken;
-      held.push_back(c);
-    }
+    while (!quit)
+      if (pollfd p{server->Fd, POLLIN, 0}; ::poll(&p, 1, 20) > 0) {
+        held.push_back(::accept(server->Fd, nullptr, nullptr));
+        ++taken;
+      }
   });
   int takenWhileListening = 0;
   TSmbNetwork::DiscoveryStandInForTests() = [&](const std::function<void(const TFoundServer&)>& found) {
@@ -337,16 +333,13 @@ TEST(SmbNetworkScan, ASlowServerIsGivenItsPatienceWhileDiscoveryListensAndTheWal
   EXPECT_EQ(net.Children(&provider, groups), 0);
   TSmbNetwork::DiscoveryStandInForTests() = nullptr;
   EXPECT_EQ(takenWhileListening, 2);  // the probe and the patient one
-  // The server goes: the patient probe ends at once, unanswered.
-  quit = true;
+  quit = true;  // the server goes: the patient probe ends, unanswered
   holding.join();
   for (const int c : held) ::close(c);
   server.reset();
-
   NetApi::NETRESOURCE node;
   node.dwUsage = NetApi::RESOURCEUSAGE_CONTAINER;
   node.dwDisplayType = NetApi::RESOURCEDISPLAYTYPE_SERVER;
   node.lpRemoteName = QStringLiteral("\\\\SILENT");
-  // Unanswered, as a walk that waited itself would have found it.
-  EXPECT_EQ(net.Children(&node, shares), int(ERROR_SEM_TIMEOUT));
+  EXPECT_EQ(net.Children(&node, shares), int(ERROR_SEM_TIMEOUT));  // unanswered, as the walk would find it
 }
