@@ -1,13 +1,15 @@
 #pragma once
 // What the benchmarks that drive the main window share: the program's own
 // folder, a search of one share as the user starts it, clearing the result
-// list, and the longest stall of the GUI thread's event loop.
+// list, the longest stall of the GUI thread's event loop, and on the test
+// network a fresh back end, the scan's walk and a guard against dialogs.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -17,6 +19,11 @@
 
 #include "app/Application.h"
 #include "app/Main.h"
+#include "network/Form_wait.h"
+#include "platform/core/WinError.h"
+#include "platform/net/NetApi.h"
+#include "platform/net/NetBackend.h"
+#include "platform/smb/SmbNetwork.h"
 #include "platform/core/Thread.h"
 #include "platform/ui/ListView.h"
 #include "platform/ui/TreeChecks.h"
@@ -130,6 +137,49 @@ inline void PollUntil(const std::function<bool()>& done, const std::function<voi
     then();
   });
   poll->start();
+}
+
+// A fresh back end: what runs next starts without a connection.
+inline void ColdBackend() { NetBackend::Use(std::make_shared<TSmbNetwork>()); }
+
+// The scan's walk of the enumeration tree: provider, groups, servers, shares.
+struct TWalk {
+  int Servers = 0, Shares = 0;
+  int Unanswered = 0;  // servers whose share list timed out
+};
+inline TWalk ScanWalk(TNetBackend& net) {
+  TWalk w;
+  QList<NetApi::NETRESOURCE> top, groups;
+  if (net.Children(nullptr, top) != 0 || top.isEmpty() || net.Children(&top.first(), groups) != 0) return {-1, -1, 0};
+  for (const NetApi::NETRESOURCE& g : groups) {
+    QList<NetApi::NETRESOURCE> servers;
+    net.Children(&g, servers);
+    w.Servers += int(servers.size());
+    for (const NetApi::NETRESOURCE& s : servers) {
+      QList<NetApi::NETRESOURCE> list;
+      const int e = net.Children(&s, list);
+      if (e == 0) w.Shares += int(list.size());
+      else if (e == ERROR_SEM_TIMEOUT) ++w.Unanswered;
+    }
+  }
+  return w;
+}
+
+// A dialog that comes up (an error, a question) would wait for a user that
+// never comes: the run ends there, saying what it showed. The wait window
+// is the scan's own and closes itself.
+inline void WatchForDialogs() {
+  auto* watch = new QTimer(qApp);
+  QObject::connect(watch, &QTimer::timeout, [] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || modal == FormWait) return;
+    QStringList texts;
+    for (const QLabel* label : modal->findChildren<QLabel*>())
+      if (!label->text().isEmpty()) texts << label->text();
+    std::fprintf(stderr, "a dialog came up: %s: %s\n", qPrintable(modal->windowTitle()), qPrintable(texts.join(u' ')));
+    std::_Exit(1);
+  });
+  watch->start(1000);
 }
 
 }  // namespace BenchGui

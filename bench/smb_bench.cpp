@@ -27,7 +27,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -39,7 +38,6 @@
 #include "BenchCopy.h"
 #include "BenchGui.h"
 #include "config/En_language.h"
-#include "network/Form_wait.h"
 #include "network/Scanlan_thread.h"
 #include "platform/core/Memory.h"
 #include "platform/core/Thread.h"
@@ -51,6 +49,7 @@
 namespace {
 
 using BenchCopy::CopyWithTransfer;
+using BenchGui::ColdBackend;
 using BenchGui::Touch;
 
 constexpr int kListEntries = 50000;
@@ -93,42 +92,6 @@ bool Relay(double rttMs) {
 }
 void Unrelay() {
   QProcess::execute(Env("SMBNET_SCRIPT"), {QStringLiteral("unrelay"), Env("SMBNET_DIR"), QStringLiteral("SRV1")});
-}
-
-// A dialog that comes up (an error, a question) would wait for a user that
-// never comes: the run ends there, saying what it showed. The wait window
-// is the scan's own and closes itself.
-void WatchForDialogs() {
-  auto* watch = new QTimer(qApp);
-  QObject::connect(watch, &QTimer::timeout, [] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || modal == FormWait) return;
-    QStringList texts;
-    for (const QLabel* label : modal->findChildren<QLabel*>())
-      if (!label->text().isEmpty()) texts << label->text();
-    std::fprintf(stderr, "a dialog came up: %s: %s\n", qPrintable(modal->windowTitle()), qPrintable(texts.join(u' ')));
-    std::_Exit(1);
-  });
-  watch->start(1000);
-}
-
-// A fresh back end: the program's side starts without a connection.
-void ColdBackend() { NetBackend::Use(std::make_shared<TSmbNetwork>()); }
-
-// The scan's walk of the enumeration tree: provider, groups, servers, shares.
-int ScanWalk(TNetBackend& net) {
-  int shares = 0;
-  QList<NetApi::NETRESOURCE> top, groups;
-  if (net.Children(nullptr, top) != 0 || top.isEmpty() || net.Children(&top.first(), groups) != 0) return -1;
-  for (const NetApi::NETRESOURCE& g : groups) {
-    QList<NetApi::NETRESOURCE> servers;
-    net.Children(&g, servers);
-    for (const NetApi::NETRESOURCE& s : servers) {
-      QList<NetApi::NETRESOURCE> list;
-      if (net.Children(&s, list) == 0) shares += int(list.size());
-    }
-  }
-  return shares;
 }
 
 // The share "many" topped up to 50,000 files (bench*.txt beside its own).
@@ -209,7 +172,7 @@ int main(int argc, char** argv) {
   ColdBackend();
   BenchGui::Open(program);
   SetEnglishLanguage();
-  WatchForDialogs();
+  BenchGui::WatchForDialogs();
 
   // The content, made on SRV1's side of its shares.
   Step(QStringLiteral("preparing the shares on SRV1"));
@@ -246,7 +209,7 @@ int main(int argc, char** argv) {
   struct TAt {
     TPair Flat, Deep, Large, Small;
     double Smbget = 0, ScanFirst = 0, ScanBest = 0;
-    int Shares = 0;
+    BenchGui::TWalk Walk;
   };
   std::map<double, TAt> at;
   int flatRows = 0, deepRows = 0;
@@ -269,12 +232,13 @@ int main(int argc, char** argv) {
       ColdBackend();
       QElapsedTimer t;
       t.start();
-      r.Shares = ScanWalk(*NetBackend::Current());
+      r.Walk = BenchGui::ScanWalk(*NetBackend::Current());
       const double s = Seconds(t);
       if (i == 0) r.ScanFirst = s;
       r.ScanBest = std::min(r.ScanBest, s);
     }
-    std::printf("  %-30s %.3f s first, %.3f s best, %d shares\n", "scan walk", r.ScanFirst, r.ScanBest, r.Shares);
+    std::printf("  %-30s %.3f s first, %.3f s best, %d servers, %d shares\n", "scan walk", r.ScanFirst, r.ScanBest,
+                r.Walk.Servers, r.Walk.Shares);
 
     auto search = [&](const QString& share, int& rows) {
       return [&, share] {

@@ -5,9 +5,13 @@
 // a direction (as one link carries them), and now and then held back as a
 // lost segment holds a TCP stream.
 //
-//   smbnet-relay --listen ADDR --target ADDR --port P [--port P...]
+//   smbnet-relay --listen ADDR [--listen ADDR...] [--target ADDR] --port P [--port P...]
 //                [--connect-netns PATH] [--delay MS] [--rate BITS[k|M|G]]
 //                [--stall PROB:MS] [--ready FILE]
+//
+// Each listening address is its own target unless --target names another
+// (with one --listen only); every address listens on every port, and all
+// share the one link (its rate cap), as the client's own link carries them.
 //
 // The listening sockets are made in the namespace the relay starts in; the
 // connections to the target in --connect-netns, so the relay can hold the
@@ -40,7 +44,8 @@ using Clock = std::chrono::steady_clock;
 using Nanos = std::chrono::nanoseconds;
 
 struct TOptions {
-  std::string Listen, Target, Ready;
+  std::vector<std::string> Listen;
+  std::string Target, Ready;
   std::vector<int> Ports;
   std::string ConnectNetns;
   Nanos Delay{0};
@@ -175,13 +180,13 @@ void Write(int to, TQueue& q, int from) {
   shutdown(from, SHUT_RDWR);
 }
 
-int ConnectTarget(int port) {
+int ConnectTarget(const std::string& target, int port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(uint16_t(port));
-  inet_pton(AF_INET, Opt.Target.c_str(), &a.sin_addr);
+  inet_pton(AF_INET, target.c_str(), &a.sin_addr);
   if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
     close(fd);
     return -1;
@@ -189,10 +194,10 @@ int ConnectTarget(int port) {
   return fd;
 }
 
-void Relay(int client, int port) {
+void Relay(int client, std::string target, int port) {
   const int one = 1;
   setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  const int server = ConnectTarget(port);
+  const int server = ConnectTarget(target, port);
   if (server < 0) {
     // Refused or unreachable: the client sees a reset, as it would directly.
     const linger reset{1, 0};
@@ -218,7 +223,7 @@ void Relay(int client, int port) {
   close(server);
 }
 
-int Listen(int port) {
+int Listen(const std::string& address, int port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) Fail("socket");
   const int one = 1;
@@ -226,8 +231,8 @@ int Listen(int port) {
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_port = htons(uint16_t(port));
-  if (inet_pton(AF_INET, Opt.Listen.c_str(), &a.sin_addr) != 1) Usage("not an address: " + Opt.Listen);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) Fail("bind " + Opt.Listen + ":" + std::to_string(port));
+  if (inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) Usage("not an address: " + address);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) Fail("bind " + address + ":" + std::to_string(port));
   if (listen(fd, 128) != 0) Fail("listen");
   return fd;
 }
@@ -237,7 +242,7 @@ void Parse(int argc, char** argv) {
     const std::string k = argv[i];
     if (i + 1 >= argc) Usage("no value for " + k);
     const std::string v = argv[++i];
-    if (k == "--listen") Opt.Listen = v;
+    if (k == "--listen") Opt.Listen.push_back(v);
     else if (k == "--target") Opt.Target = v;
     else if (k == "--port") Opt.Ports.push_back(std::stoi(v));
     else if (k == "--connect-netns") Opt.ConnectNetns = v;
@@ -251,7 +256,8 @@ void Parse(int argc, char** argv) {
       Opt.Stall = Milliseconds(v.substr(colon + 1));
     } else Usage("unknown option " + k);
   }
-  if (Opt.Listen.empty() || Opt.Target.empty() || Opt.Ports.empty()) Usage("--listen, --target and --port are needed");
+  if (Opt.Listen.empty() || Opt.Ports.empty()) Usage("--listen and --port are needed");
+  if (!Opt.Target.empty() && Opt.Listen.size() > 1) Usage("--target goes with one --listen only");
 }
 
 }  // namespace
@@ -263,8 +269,14 @@ int main(int argc, char** argv) {
     Usage("a value is not a number");
   }
   signal(SIGPIPE, SIG_IGN);
+  // One listening socket per address and port, with where its connections go.
   std::vector<pollfd> listening;
-  for (int port : Opt.Ports) listening.push_back({Listen(port), POLLIN, 0});
+  std::vector<std::pair<std::string, int>> targets;
+  for (const std::string& address : Opt.Listen)
+    for (int port : Opt.Ports) {
+      listening.push_back({Listen(address, port), POLLIN, 0});
+      targets.emplace_back(Opt.Target.empty() ? address : Opt.Target, port);
+    }
   if (!Opt.ConnectNetns.empty()) {
     // Threads started from here on make their sockets in that namespace.
     const int ns = open(Opt.ConnectNetns.c_str(), O_RDONLY | O_CLOEXEC);
@@ -284,7 +296,7 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < listening.size(); ++i) {
       if (!(listening[i].revents & POLLIN)) continue;
       const int client = accept4(listening[i].fd, nullptr, nullptr, SOCK_CLOEXEC);
-      if (client >= 0) std::thread(Relay, client, Opt.Ports[i]).detach();
+      if (client >= 0) std::thread(Relay, client, targets[i].first, targets[i].second).detach();
     }
   }
 }

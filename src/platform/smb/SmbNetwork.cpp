@@ -131,6 +131,9 @@ struct TSmbNetwork::TShared {
   struct TListing {
     bool Done = false;
     int Error = ERROR_SEM_TIMEOUT;
+    // The server was slow and its patient probe went unanswered: the
+    // walk takes the timeout as it is instead of asking again.
+    bool Final = false;
     QList<TSmbShare> Shares;
   };
   QHash<QString, std::shared_ptr<TListing>> Listings;
@@ -157,7 +160,8 @@ QHash<QString, QStringList> AnnouncedGroups(const QList<TFoundServer>& servers) 
 }  // namespace
 
 // Meets a server discovery has just named, beside the scan and while
-// discovery goes on: waits for its probe; if it answers, opens a session
+// discovery goes on: waits for its probe (and the patient one for a server
+// that took the connection but was slow to answer); if it answers, opens a session
 // with the credential that works (the library keeps it, so the walk's share
 // list finds it open) and asks for its workgroup if it announced none or
 // only a DNS domain. Nothing it learns is more than what the walk would
@@ -175,17 +179,25 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
   const TSmbServerId id{key, {server.Group}};
   std::thread([shared, scan, key, id, address, wantGroup, domainKey, listing] {
     const auto stale = [&] { return shared->Scan.load() != scan; };
-    const auto listed = [&](int error, const QList<TSmbShare>& shares) {
+    const auto listed = [&](int error, const QList<TSmbShare>& shares, bool final = false) {
       QMutexLocker lock(&shared->Mutex);
       listing->Error = error;
       listing->Shares = shares;
+      listing->Final = final;
       listing->Done = true;
       shared->Changed.wakeAll();
     };
-    if (!SmbProbe::Cached(address, stale) || stale()) {
+    // One that took the connection but was slow is given its patience
+    // here, beside every other meeting, rather than one after another in
+    // the walk; one still silent after it never answers.
+    bool answers = SmbProbe::Cached(address, stale);
+    const bool patient = !answers && !stale() && SmbProbe::Slow(address);
+    if (patient) answers = SmbProbe::Patiently(address, PatientProbeMs, stale);
+    if (!answers || stale()) {
       qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << "->" << (stale() ? "scan over" : "no answer");
-      // One that took the connection but was slow the walk asks patiently.
-      listed(stale() || SmbProbe::Slow(address) ? ERROR_SEM_TIMEOUT : ERROR_BAD_NETPATH, {});
+      if (stale()) listed(ERROR_SEM_TIMEOUT, {});
+      else if (patient) listed(ERROR_SEM_TIMEOUT, {}, true);
+      else listed(ERROR_BAD_NETPATH, {});
       return;
     }
     int remembered = 0;
@@ -629,7 +641,7 @@ int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
     while (listing && !listing->Done && !TSmbLibrary::Stopped()) FShared->Changed.wait(&FShared->Mutex, 50);
   }
   if (TSmbLibrary::Stopped()) return Abandoned();
-  if (listing && listing->Error != ERROR_SEM_TIMEOUT) {
+  if (listing && (listing->Error != ERROR_SEM_TIMEOUT || listing->Final)) {
     shares = listing->Shares;
     return listing->Error;
   }

@@ -12,9 +12,10 @@
 //   folder call fails with ERROR_ACCESS_DENIED.
 // - Before any library call to a server its port 445 is probed
 //   (SmbProbe.h), so a server that is gone or hung costs at most the probe.
-//   A scan meets each server as soon as discovery names it: the probe, then
-//   a session and, where it is needed, its workgroup, while discovery still
-//   listens; the walk after discovery finds them made.
+//   A scan meets each server as soon as discovery names it: the probe (and
+//   the patient one for a server slow to answer it), then a session and,
+//   where it is needed, its workgroup, while discovery still listens; the
+//   walk after discovery finds them made.
 // - A server is reached by the address discovery saw, else by name lookup
 //   (DNS, NAME.local, LLMNR, mDNS).
 // - Credentials are found silently (SmbCredentials.h); a password a server

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbNetwork.h"
@@ -301,4 +302,44 @@ TEST(SmbNetworkScan, AServerIsMetWhileDiscoveryListensAndItsShareListServesTheWa
   EXPECT_EQ(met, 1 + ownList);  // the probe, once
   quit = true;
   serving.join();
+}
+
+TEST(SmbNetworkScan, ASlowServerIsGivenItsPatienceWhileDiscoveryListensAndTheWalkTakesItsSilence) {
+  // Takes every connection, answers nothing: its patient probe comes in its
+  // meeting, beside discovery, not when the walk reaches it.
+  auto server = std::make_unique<Listener>(0x7F000008, 445);
+  ASSERT_GT(server->Port, 0);
+  std::atomic<bool> quit{false};
+  std::atomic<int> taken{0};
+  std::vector<int> held;  // the holding thread's until it ends
+  std::thread holding([&] {
+    while (!quit)
+      if (pollfd p{server->Fd, POLLIN, 0}; ::poll(&p, 1, 20) > 0) {
+        held.push_back(::accept(server->Fd, nullptr, nullptr));
+        ++taken;
+      }
+  });
+  int takenWhileListening = 0;
+  TSmbNetwork::DiscoveryStandInForTests() = [&](const std::function<void(const TFoundServer&)>& found) {
+    const TFoundServer s{"SILENT", "LOOPGRP", false, {{127, 0, 0, 8}}, {"wsd"}};
+    found(s);
+    for (int i = 0; i < 500 && taken < 2; ++i) QThread::msleep(10);
+    takenWhileListening = taken;
+    return QList<TFoundServer>{s};
+  };
+  TSmbNetwork net;
+  const NetApi::NETRESOURCE provider = SmbTree::ProviderRecord();
+  QList<NetApi::NETRESOURCE> groups, shares;
+  EXPECT_EQ(net.Children(&provider, groups), 0);
+  TSmbNetwork::DiscoveryStandInForTests() = nullptr;
+  EXPECT_EQ(takenWhileListening, 2);  // the probe and the patient one
+  quit = true;  // the server goes: the patient probe ends, unanswered
+  holding.join();
+  for (const int c : held) ::close(c);
+  server.reset();
+  NetApi::NETRESOURCE node;
+  node.dwUsage = NetApi::RESOURCEUSAGE_CONTAINER;
+  node.dwDisplayType = NetApi::RESOURCEDISPLAYTYPE_SERVER;
+  node.lpRemoteName = QStringLiteral("\\\\SILENT");
+  EXPECT_EQ(net.Children(&node, shares), int(ERROR_SEM_TIMEOUT));  // unanswered, as the walk would find it
 }
