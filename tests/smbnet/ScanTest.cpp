@@ -105,6 +105,9 @@ TEST_F(SmbnetScan, FillsTheTreeWithEveryServerAndItsDiskSharesButNotThisComputer
   EXPECT_EQ(ShareNodes(NodeOf("PYSMB")), QStringList({"FILES"}));
   EXPECT_EQ(ShareNodes(NodeOf("HUNG")), QStringList());
   QTreeWidget* tree = FormMain->ListViewBoxComputers;
+  // It took the connection and never answered: there, but unanswered.
+  EXPECT_TRUE(tree->topLevelItem(NodeOf("HUNG"))->data(0, UnansweredRole).toBool());
+  EXPECT_FALSE(tree->topLevelItem(NodeOf("SRV1"))->data(0, UnansweredRole).toBool());
   for (int i = 0; i < tree->topLevelItemCount(); ++i) {
     QTreeWidgetItem* computer = tree->topLevelItem(i);
     EXPECT_EQ(GetStateIndex(computer), STATE_UNCHECKED);

@@ -1,6 +1,7 @@
 #include "platform/discovery/NetBiosBrowse.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -48,7 +49,7 @@ QString HelperPath() { return HelperProgram::Path(QStringLiteral("trawlix-nbbrow
 
 TNetBiosBrowse::TNetBiosBrowse(const QString& helperPath, int budgetMs,
                                const QList<DiscoveryNet::TTarget>& resolverTargets)
-    : FResolver(resolverTargets) {
+    : FResolver(resolverTargets), FMaster(resolverTargets) {
   if (helperPath.isEmpty()) return;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;
@@ -73,6 +74,8 @@ TNetBiosBrowse::TNetBiosBrowse(const QString& helperPath, int budgetMs,
   fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
   FPid = pid;
   FPipe = fds[0];
+  FMaster.Query(NetBios::MasterBrowserName, NetBios::MasterBrowserSuffix);
+  FMasterDeadline = DiscoveryNet::NowMs() + MasterWaitMs;
 }
 
 TNetBiosBrowse::~TNetBiosBrowse() { Stop(); }
@@ -89,7 +92,11 @@ void TNetBiosBrowse::Stop() {
 
 void TNetBiosBrowse::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {
   fds.push_back({FPipe, short(FPipe >= 0 ? POLLIN : 0), 0});
+  const size_t before = fds.size();
   FResolver.Collect(fds, wakeAtMs);
+  FResolverFds = fds.size() - before;
+  FMaster.Collect(fds, wakeAtMs);
+  if (FPid > 0 && FMaster.Found().isEmpty()) wakeAtMs = std::min(wakeAtMs, FMasterDeadline);
 }
 
 void TNetBiosBrowse::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
@@ -112,7 +119,13 @@ void TNetBiosBrowse::Dispatch(const pollfd* fds, size_t count, qint64 nowMs) {
     if (ended) qCDebug(LogDiscovery) << "NetBIOS: browse helper done," << FLines.size() << "line(s)";
     if (ended) Stop();
   }
-  FResolver.Dispatch(fds + 1, count - 1, nowMs);
+  const size_t resolver = std::min(FResolverFds, count - 1);
+  FResolver.Dispatch(fds + 1, resolver, nowMs);
+  FMaster.Dispatch(fds + 1 + resolver, count - 1 - resolver, nowMs);
+  if (FPid > 0 && FLines.isEmpty() && FMaster.Found().isEmpty() && nowMs >= FMasterDeadline) {
+    qCDebug(LogDiscovery) << "NetBIOS: no master browser answered; no browse list to wait for";
+    Stop();
+  }
 }
 
 void TNetBiosBrowse::TakeLines(bool all) {

@@ -45,6 +45,11 @@ class TNetBiosBrowse : public DiscoveryNet::TPollSource {
   TNetBiosBrowse(const TNetBiosBrowse&) = delete;
   TNetBiosBrowse& operator=(const TNetBiosBrowse&) = delete;
 
+  // A browse list comes only where a master browser serves one: unless one
+  // answers for the segment within this time (and the helper printed
+  // nothing yet), the helper is ended and the run need not wait for it.
+  static constexpr int MasterWaitMs = 400;
+
   bool Started() const { return FPid > 0; }
   void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
   void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
@@ -63,4 +68,7 @@ class TNetBiosBrowse : public DiscoveryNet::TPollSource {
   bool FSkipToEol = false;
   QList<NetBios::TBrowseLine> FLines;
   TNetBiosResolver FResolver;
+  TNetBiosResolver FMaster;  // asks whether a master browser is there
+  size_t FResolverFds = 0;
+  qint64 FMasterDeadline = 0;
 };

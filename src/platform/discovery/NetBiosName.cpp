@@ -39,8 +39,8 @@ QByteArray EncodeName(const QString& name, quint8 suffix) {
   return out;
 }
 
-QByteArray BuildQuery(quint16 id, const QString& name) {
-  const QByteArray encoded = EncodeName(name);
+QByteArray BuildQuery(quint16 id, const QString& name, quint8 suffix) {
+  const QByteArray encoded = EncodeName(name, suffix);
   if (encoded.isEmpty()) return {};
   QByteArray q;
   Put16(q, id);
@@ -55,9 +55,9 @@ QByteArray BuildQuery(quint16 id, const QString& name) {
   return q;
 }
 
-bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<TIpv4>& addresses) {
+bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<TIpv4>& addresses, quint8 suffix) {
   addresses.clear();
-  const QByteArray encoded = EncodeName(name);
+  const QByteArray encoded = EncodeName(name, suffix);
   if (encoded.isEmpty() || data.size() < 12) return false;
   const quint16 flags = Get16(data, 2);
   if (Get16(data, 0) != id || !(flags & 0x8000) || (flags & 0x7800) != 0 || (flags & 0x000f) != 0) return false;
@@ -87,15 +87,15 @@ TNetBiosResolver::TNetBiosResolver(const QList<DiscoveryNet::TTarget>& targets)
 
 TNetBiosResolver::~TNetBiosResolver() = default;
 
-void TNetBiosResolver::Query(const QString& name) {
+void TNetBiosResolver::Query(const QString& name, quint8 suffix) {
   const QString upper = name.toUpper();
   if (FPending.size() >= 512 || FAnswers.contains(upper)) return;
-  for (const QString& p : FPending)
-    if (p == upper) return;
+  for (const TPending& p : FPending)
+    if (p.Name == upper) return;
   const quint16 id = FNextId++;
-  const QByteArray q = NetBios::BuildQuery(id, upper);
+  const QByteArray q = NetBios::BuildQuery(id, upper, suffix);
   if (q.isEmpty()) return;
-  FPending.insert(id, upper);
+  FPending.insert(id, {upper, suffix});
   FSockets.SendAll(q);
 }
 
@@ -115,10 +115,10 @@ void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
       auto it = FPending.find(id);
       if (it == FPending.end()) continue;
       QList<TIpv4> addresses;
-      if (!NetBios::ParseAnswer(data, id, it.value(), addresses)) continue;
-      QList<TIpv4>& known = FAnswers[it.value()];
+      if (!NetBios::ParseAnswer(data, id, it->Name, addresses, it->Suffix)) continue;
+      QList<TIpv4>& known = FAnswers[it->Name];
       if (!known.contains(addresses.first()))
-        qCDebug(LogDiscovery).noquote() << "NetBIOS: name" << it.value() << "is at" << DiscoveryNet::ToString(addresses.first());
+        qCDebug(LogDiscovery).noquote() << "NetBIOS: name" << it->Name << "is at" << DiscoveryNet::ToString(addresses.first());
       for (const TIpv4& a : addresses)
         if (!known.contains(a)) known.append(a);
     }
@@ -127,7 +127,7 @@ void TNetBiosResolver::Dispatch(const pollfd* fds, size_t count, qint64) {
 
 bool TNetBiosResolver::Finished() const {
   if (FSockets.IsEmpty()) return true;
-  for (const QString& p : FPending)
-    if (!FAnswers.contains(p)) return false;
+  for (const TPending& p : FPending)
+    if (!FAnswers.contains(p.Name)) return false;
   return true;
 }

@@ -13,10 +13,16 @@ namespace NetBios {
 // The first-level encoded form of NAME<suffix> (34 bytes: length, 32
 // letters, end). Empty for a name that is empty or longer than 15 bytes.
 QByteArray EncodeName(const QString& name, quint8 suffix = 0x20);
-// A broadcast query for the file-server name NAME<20>.
-QByteArray BuildQuery(quint16 id, const QString& name);
-// Addresses of a positive answer to query id for name; false otherwise.
-bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<TIpv4>& addresses);
+// A broadcast query for NAME<suffix>, by default the file-server name.
+QByteArray BuildQuery(quint16 id, const QString& name, quint8 suffix = 0x20);
+// Addresses of a positive answer to query id for NAME<suffix>; false otherwise.
+bool ParseAnswer(const QByteArray& data, quint16 id, const QString& name, QList<TIpv4>& addresses,
+                 quint8 suffix = 0x20);
+
+// The group name every master browser of the segment holds (with suffix
+// MasterBrowserSuffix): one answers to it wherever a browse list is served.
+inline const QString MasterBrowserName = QStringLiteral("\x01\x02__MSBROWSE__\x02");
+constexpr quint8 MasterBrowserSuffix = 0x01;
 
 }  // namespace NetBios
 
@@ -28,8 +34,8 @@ class TNetBiosResolver : public DiscoveryNet::TPollSource {
   TNetBiosResolver(const TNetBiosResolver&) = delete;
   TNetBiosResolver& operator=(const TNetBiosResolver&) = delete;
 
-  // Sends one query for name (once per name, upper case).
-  void Query(const QString& name);
+  // Sends one query for NAME<suffix> (once per name, upper case).
+  void Query(const QString& name, quint8 suffix = 0x20);
   void Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) override;
   void Dispatch(const pollfd* fds, size_t count, qint64 nowMs) override;
   bool Finished() const override;
@@ -39,7 +45,11 @@ class TNetBiosResolver : public DiscoveryNet::TPollSource {
 
  private:
   DiscoveryNet::TUdpSockets FSockets;
-  QHash<quint16, QString> FPending;  // transaction id -> name
+  struct TPending {
+    QString Name;
+    quint8 Suffix;
+  };
+  QHash<quint16, TPending> FPending;  // by transaction id
   QHash<QString, QList<TIpv4>> FAnswers;
   quint16 FNextId;
 };

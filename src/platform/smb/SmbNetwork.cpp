@@ -196,7 +196,7 @@ void TSmbNetwork::Meet(const std::shared_ptr<TShared>& shared, const TFoundServe
     if (!answers || stale()) {
       qCDebug(LogSmb).noquote() << "meeting" << key << "at" << address << "->" << (stale() ? "scan over" : "no answer");
       if (stale()) listed(ERROR_SEM_TIMEOUT, {});
-      else if (patient) listed(ERROR_SEM_TIMEOUT, {}, true);
+      else if (patient || SmbProbe::Silent(address)) listed(ERROR_SEM_TIMEOUT, {}, true);
       else listed(ERROR_BAD_NETPATH, {});
       return;
     }
@@ -656,6 +656,11 @@ int TSmbNetwork::ListShares(const QString& server, QList<TSmbShare>& shares) {
     // A server that took the connection but answered late is given longer,
     // once: one still silent after that never answers, and is asked no more.
     if (SmbProbe::Slow(address) && !SmbProbe::Patiently(address, std::min(leftMs, PatientProbeMs), StopTest())) {
+      e = ERROR_SEM_TIMEOUT;
+      return TOutcome::Failed;
+    }
+    // One that takes connections and answers nothing is there, unanswered.
+    if (SmbProbe::Silent(address) && !SmbProbe::Cached(address, StopTest())) {
       e = ERROR_SEM_TIMEOUT;
       return TOutcome::Failed;
     }

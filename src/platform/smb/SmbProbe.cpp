@@ -84,6 +84,9 @@ struct TKnown {
   // silent twice (or through a patient probe) never answers, and is passed
   // over until it answers again.
   bool Slow = false;
+  // Took the connection and answered nothing (until a new probe decides,
+  // what the one before found).
+  bool Silent = false;
   bool Stale = false;   // from an earlier scan: asked again before use
   int Previous = -1;    // a probe under way: the answer before it (-1 none)
   QElapsedTimer Since;  // when the answer came
@@ -109,19 +112,21 @@ QString Key(const QString& host, int port) { return host.toLower() + u':' + QStr
 void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, const std::function<bool()>& stop,
            int budgetMs = BudgetMs) {
   bool connected = false;
-  const bool answers = Answers(host, port, budgetMs, stop, &connected);
+  int connectMs = 0;
+  const bool answers = Answers(host, port, budgetMs, stop, &connected, &connectMs);
   qCDebug(LogSmb).noquote() << "probe of" << Key(host, port) << "->"
-                            << (answers                ? "answers"
-                                : stop && stop()       ? "interrupted"
-                                : connected            ? "took the connection, no answer in time"
-                                                       : "no connection");
+                            << (answers                ? QStringLiteral("answers")
+                                : stop && stop()       ? QStringLiteral("interrupted")
+                                : connected            ? QStringLiteral("took the connection in %1 ms, no answer in time").arg(connectMs)
+                                                       : QStringLiteral("no connection"));
   QMutexLocker lock(&KnownLock());
   if (stop && stop()) {
     // An interrupted probe proves nothing: forget it, so the next asks anew.
     if (Known().value(Key(host, port)) == known) Known().remove(Key(host, port));
   } else {
     known->Answers = answers;
-    known->Slow = connected && !answers && known->Previous != 0;
+    known->Slow = connected && !answers && known->Previous != 0 && connectMs >= SlowLinkMs();
+    known->Silent = connected && !answers;
     known->Since.start();
   }
   known->Done = true;
@@ -132,7 +137,10 @@ void Probe(const QString& host, int port, const std::shared_ptr<TKnown>& known, 
 // Called with the lock held.
 std::shared_ptr<TKnown> Renew(const QString& key, const std::shared_ptr<TKnown>& old) {
   auto known = std::make_shared<TKnown>();
-  if (old && old->Done) known->Previous = old->Answers ? 1 : 0;
+  if (old && old->Done) {
+    known->Previous = old->Answers ? 1 : 0;
+    known->Silent = old->Silent;
+  }
   Known().insert(key, known);
   return known;
 }
@@ -143,7 +151,8 @@ void InBackground(const QString& host, int port, const std::shared_ptr<TKnown>& 
 
 }  // namespace
 
-bool Answers(const QString& host, int port, int budgetMs, const std::function<bool()>& stop, bool* connected) {
+bool Answers(const QString& host, int port, int budgetMs, const std::function<bool()>& stop, bool* connected,
+             int* connectMs) {
   if (connected) *connected = false;
   QElapsedTimer clock;
   clock.start();
@@ -152,6 +161,7 @@ bool Answers(const QString& host, int port, int budgetMs, const std::function<bo
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   bool ok = false;
+  const qint64 connecting = clock.elapsed();  // a name's lookup is no part of the link
   do {
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
       if (errno != EINPROGRESS) break;
@@ -161,6 +171,7 @@ bool Answers(const QString& host, int port, int budgetMs, const std::function<bo
       if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0 || err != 0) break;
     }
     if (connected) *connected = true;
+    if (connectMs) *connectMs = int(clock.elapsed() - connecting);
     const QByteArray request = NegotiateRequest();
     if (::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) != request.size()) break;
     if (!WaitFor(fd, POLLIN, clock, budgetMs, stop)) break;
@@ -226,6 +237,17 @@ void Forget() {
   // under way keep going.
   for (const auto& known : std::as_const(Known()))
     if (known->Done) known->Stale = true;
+}
+
+bool Silent(const QString& host, int port) {
+  QMutexLocker lock(&KnownLock());
+  const std::shared_ptr<TKnown> known = Known().value(Key(host, port));
+  return known && known->Silent;
+}
+
+int& SlowLinkMs() {
+  static int ms = 100;
+  return ms;
 }
 
 bool Slow(const QString& host, int port) {

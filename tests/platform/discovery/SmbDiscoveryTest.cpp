@@ -382,7 +382,10 @@ TEST(SmbDiscovery, RunMergesEverySourceAndEndsTheBrowseHelper) {
   TFakeMdns mdns;
   TFakeResponders nbns;
   const quint16 nbPort = nbns.AddUdp("127.0.0.1", 0, [](int fd, const QByteArray& data, const sockaddr_in& from) {
-    if (data.size() < 50 || data.mid(12, 34) != NetBios::EncodeName("OLDBOX")) return;
+    if (data.size() < 50 || (data.mid(12, 34) != NetBios::EncodeName("OLDBOX") &&
+                             data.mid(12, 34) != NetBios::EncodeName(NetBios::MasterBrowserName,
+                                                                     NetBios::MasterBrowserSuffix)))
+      return;
     TFakeResponders::Reply(fd, data.left(2) + QByteArray::fromHex("85000000000100000000") + data.mid(12, 34) +
                                    QByteArray::fromHex("00200001000000000006000c0a000007"),
                            from);
@@ -408,6 +411,39 @@ TEST(SmbDiscovery, RunMergesEverySourceAndEndsTheBrowseHelper) {
   const pid_t pid = HelperPid(dir);
   ASSERT_GT(pid, 0);
   EXPECT_FALSE(Alive(pid));
+}
+
+TEST(SmbDiscovery, TheBrowseHelperIsWaitedForOnlyWhereAMasterBrowserAnswers) {
+  // A helper that finds its list only after a while, as the library's
+  // browsing takes where no master browser serves one.
+  QTemporaryDir dir;
+  const QString helper = dir.filePath("late.sh");
+  QFile f(helper);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("#!/bin/sh\nsleep 2\nprintf 'WORKGROUP\\tHOME\\nSERVER\\tHOME\\tLATE\\n'\n");
+  f.close();
+  f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  for (const bool master : {false, true}) {
+    SCOPED_TRACE(master ? "a master browser answers" : "no master browser");
+    TFakeResponders nbns;
+    // Answers every name it is asked for, master browser name included, or
+    // only the server's name.
+    const quint16 port = nbns.AddUdp("127.0.0.1", 0, [master](int fd, const QByteArray& data, const sockaddr_in& from) {
+      if (data.size() < 50) return;
+      if (!master && data.mid(12, 34) != NetBios::EncodeName("LATE")) return;
+      TFakeResponders::Reply(fd, data.left(2) + QByteArray::fromHex("85000000000100000000") + data.mid(12, 34) +
+                                     QByteArray::fromHex("00200001000000000006000c0a000007"),
+                             from);
+    });
+    nbns.Start();
+    SmbDiscovery::TSetup setup;
+    setup.NetBios = {{{127, 0, 0, 1}, {127, 0, 0, 1}, port}};
+    setup.BrowseHelper = helper;
+    // Without a master browser the run ends without the helper's list,
+    // long before the budget; with one, it waits for the list.
+    const QList<TFoundServer> found = SmbDiscovery::RunWith(setup, 600000, {});
+    EXPECT_EQ(found.size(), master ? 1 : 0);
+  }
 }
 
 TEST(SmbDiscovery, StopEndsTheRunAndTheHelperAtOnce) {

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/smb/SmbLibrary.h"
@@ -182,9 +183,23 @@ TEST(SmbProbe, AnswersAreKeptForAScanAndAServerThatDidNotAnswerIsPassedOverWhile
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, hung.Port));
 }
 
+// The loop-back takes connections at once: here they count as a slow
+// link's while the test runs.
+struct TSlowLoopback {
+  const int Before = std::exchange(SmbProbe::SlowLinkMs(), 0);
+  ~TSlowLoopback() { SmbProbe::SlowLinkMs() = Before; }
+};
+
 TEST(SmbProbe, PatienceIsForAServerSlowInThisScanAndOnlyUntilItStaysSilentThroughIt) {
-  // Takes the connection, answers nothing: slow for now; no patience for
-  // it after a new scan, while it is asked again.
+  // Takes the connection at once and answers nothing: hung, not far away;
+  // no patience for it.
+  Listener near;
+  EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, near.Port));
+  EXPECT_FALSE(SmbProbe::Slow("127.0.0.1", near.Port));
+
+  // Behind a slow link: slow for now; no patience for it after a new
+  // scan, while it is asked again.
+  TSlowLoopback slowLink;
   Listener slow;
   EXPECT_FALSE(SmbProbe::Cached("127.0.0.1", {}, 60000, slow.Port));
   EXPECT_TRUE(SmbProbe::Slow("127.0.0.1", slow.Port));
@@ -307,6 +322,7 @@ TEST(SmbNetworkScan, AServerIsMetWhileDiscoveryListensAndItsShareListServesTheWa
 TEST(SmbNetworkScan, ASlowServerIsGivenItsPatienceWhileDiscoveryListensAndTheWalkTakesItsSilence) {
   // Takes every connection, answers nothing: its patient probe comes in its
   // meeting, beside discovery, not when the walk reaches it.
+  TSlowLoopback slowLink;
   auto server = std::make_unique<Listener>(0x7F000008, 445);
   ASSERT_GT(server->Port, 0);
   std::atomic<bool> quit{false};
