@@ -1,6 +1,7 @@
 #include "platform/smb/SmbLibrary.h"
 
 #include <QHash>
+#include <QUrl>
 
 #include <cerrno>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include "platform/fs/FileAttr.h"
 #include "platform/smb/SmbContext.h"
 #include "platform/smb/SmbErrors.h"
+#include "platform/smb/SmbProbe.h"
 
 // Samba's headers last: netapi.h defines Windows error names as macros,
 // needs the fixed-width types first, and lacks the level-100 workstation
@@ -174,18 +176,28 @@ int Failed(const char* what, const QByteArray& url, int err) {
   return err;
 }
 
+// The server part of an smb:// address, for a probe of it.
+QString HostOf(const QByteArray& url) {
+  QByteArray rest = url.mid(url.indexOf("//") + 2);
+  rest = rest.left(rest.indexOf('/') < 0 ? rest.size() : rest.indexOf('/'));
+  rest = rest.mid(rest.lastIndexOf('@') + 1);
+  return QUrl::fromPercentEncoding(rest.left(rest.indexOf(':') < 0 ? rest.size() : rest.indexOf(':')));
+}
+
 // Runs `call` (errno result) as WithCCacheRetry does. A connection the
 // library kept from before may have died (the server restarted, the link
-// was down): on an error that says so, the connections no open file holds
-// are dropped and `call` runs once more on a new one. After a timeout they
-// are dropped too, so the next call does not meet a half-dead one, but the
-// call is not repeated: a server that is gone would cost another timeout.
+// was down or moved): on an error that says so, the connections no open
+// file holds are dropped and `call` runs once more on a new one. After a
+// timeout they are dropped too, and the call runs again only when the
+// server answers a fresh probe at once: a connection that died silently
+// must not fail the call, but a server that is gone or hung must not cost
+// a second timeout.
 template <class F>
-int WithReconnect(F call) {
+int WithReconnect(const QByteArray& url, F call) {
   int err = WithCCacheRetry(call);
   if (SmbErrors::IsConnectionLost(err) || err == ETIMEDOUT) {
     smbc_getFunctionPurgeCachedServers(S().Ctx)(S().Ctx);
-    if (err != ETIMEDOUT) err = WithCCacheRetry(call);
+    if (err != ETIMEDOUT || SmbProbe::Answers(HostOf(url))) err = WithCCacheRetry(call);
   }
   return err;
 }
@@ -276,16 +288,16 @@ void TSmbLibrary::Post(std::function<void()> job) { Submit(std::move(job)); }
 // still run after its caller has gone.
 
 template <typename Value, typename Call>
-int TSmbLibrary::FileCall(const TSmbCredential& c, Value& out, Call call) {
+int TSmbLibrary::FileCall(const QByteArray& url, const TSmbCredential& c, Value& out, Call call) {
   struct TOut {
     int Err = EINVAL;
     Value Result;
   };
   auto o = std::make_shared<TOut>(TOut{EINVAL, out});
-  if (!Run([o, c, call] {
+  if (!Run([o, url, c, call] {
         if (!Init()) return;
         UseCredential(c);
-        o->Err = WithReconnect([&] { return call(o->Result); });
+        o->Err = WithReconnect(url, [&] { return call(o->Result); });
       }))
     return Abandoned;
   out = o->Result;
@@ -313,7 +325,7 @@ int TSmbLibrary::NetCall(const QString& host, const TSmbCredential& c, Value& ou
 }
 
 int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out) {
-  return FileCall(c, out, [url](QList<TSmbEntry>& entries) {
+  return FileCall(url, c, out, [url](QList<TSmbEntry>& entries) {
     SMBCCTX* ctx = S().Ctx;
     errno = 0;
     SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
@@ -356,7 +368,7 @@ int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<T
 }
 
 int TSmbLibrary::Stat(const QByteArray& url, const TSmbCredential& c, TSmbEntry& out) {
-  return FileCall(c, out, [url](TSmbEntry& entry) {
+  return FileCall(url, c, out, [url](TSmbEntry& entry) {
     struct stat st;
     std::memset(&st, 0, sizeof st);
     errno = 0;
@@ -369,7 +381,7 @@ int TSmbLibrary::Stat(const QByteArray& url, const TSmbCredential& c, TSmbEntry&
 }
 
 int TSmbLibrary::FreeSpace(const QByteArray& url, const TSmbCredential& c, qint64& bytes) {
-  return FileCall(c, bytes, [url](qint64& free) {
+  return FileCall(url, c, bytes, [url](qint64& free) {
     struct statvfs st;
     std::memset(&st, 0, sizeof st);
     errno = 0;
@@ -382,7 +394,7 @@ int TSmbLibrary::FreeSpace(const QByteArray& url, const TSmbCredential& c, qint6
 }
 
 int TSmbLibrary::Shares(const QByteArray& serverUrl, const TSmbCredential& c, QList<TSmbShare>& out) {
-  return FileCall(c, out, [serverUrl](QList<TSmbShare>& shares) {
+  return FileCall(serverUrl, c, out, [serverUrl](QList<TSmbShare>& shares) {
     SMBCCTX* ctx = S().Ctx;
     errno = 0;
     SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, serverUrl.constData());
@@ -428,7 +440,7 @@ int TSmbLibrary::OpenFile(const QByteArray& url, const TSmbCredential& c, const 
     UseCredential(c);
     SMBCCTX* ctx = S().Ctx;
     SMBCFILE* f = nullptr;
-    o->Err = WithReconnect([&] {
+    o->Err = WithReconnect(url, [&] {
       errno = 0;
       f = smbc_getFunctionOpen(ctx)(ctx, url.constData(), O_RDONLY, 0);
       return f ? 0 : (errno ? errno : EIO);

@@ -112,7 +112,7 @@ class TSmbLibrary {
   // One file call with a credential: `call(value)` fills the value and
   // answers 0 or an errno; `out` receives the value unless abandoned.
   template <typename Value, typename Call>
-  int FileCall(const TSmbCredential& c, Value& out, Call call);
+  int FileCall(const QByteArray& url, const TSmbCredential& c, Value& out, Call call);
   // One libnetapi call on `host`: `call(host, value)` answers its status.
   template <typename Value, typename Call>
   int NetCall(const QString& host, const TSmbCredential& c, Value& out, Call call);
