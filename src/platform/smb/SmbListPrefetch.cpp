@@ -44,7 +44,9 @@ struct TSmbListPrefetch::TState {
   std::deque<QByteArray> Queue;      // the next at the back
   qint64 Held = 0;                   // entries of the jobs done
   qint64 LastUse = 0;
-  int Listers = 0;
+  qint64 Taken = 0;
+  int Listers = 0;  // serving
+  int Threads = 0;  // their threads, until each has ended its lister
   int NextId = 0;
   bool Ending = false;
   // Listers that failed themselves again and again (no helper program, say):
@@ -82,7 +84,7 @@ TSmbListPrefetch::~TSmbListPrefetch() {
   std::unique_lock lock(FState->Mutex);
   FState->Ending = true;
   FState->DropWaiting();
-  FState->Finished.wait(lock, [this] { return FState->Listers == 0; });
+  FState->Finished.wait(lock, [this] { return FState->Threads == 0; });
 }
 
 TSmbListPrefetch& TSmbListPrefetch::Get() {
@@ -92,6 +94,7 @@ TSmbListPrefetch& TSmbListPrefetch::Get() {
 
 void TSmbListPrefetch::Offer(const QList<QByteArray>& urls, const TSmbCredential& c) {
   TState& s = *FState;
+  if (OffForTests()) return;
   std::lock_guard lock(s.Mutex);
   s.LastUse = NowMs();
   if (s.Ending || s.Broken || urls.isEmpty()) return;
@@ -107,6 +110,7 @@ void TSmbListPrefetch::Offer(const QList<QByteArray>& urls, const TSmbCredential
   }
   while (s.Listers < s.Limits.Listers && s.Listers < qsizetype(s.Queue.size())) {
     ++s.Listers;
+    ++s.Threads;
     std::thread(Run, FState, s.NextId++).detach();
   }
   s.Wake.notify_all();
@@ -131,6 +135,7 @@ bool TSmbListPrefetch::Take(const QByteArray& url, const TSmbCredential& c, QLis
       const bool fits = it->Credential == c;
       s.Held -= it->Entries.size();
       if (fits) out = std::move(it->Entries);
+      s.Taken += fits;
       s.Jobs.erase(it);
       s.Wake.notify_all();
       return fits;
@@ -153,6 +158,16 @@ QList<pid_t> TSmbListPrefetch::Pids() const {
   for (const auto& [id, pid] : FState->Pids)
     if (pid > 0) pids.append(pid);
   return pids;
+}
+
+qint64 TSmbListPrefetch::Taken() const {
+  std::lock_guard lock(FState->Mutex);
+  return FState->Taken;
+}
+
+std::atomic<bool>& TSmbListPrefetch::OffForTests() {
+  static std::atomic<bool> off{false};
+  return off;
 }
 
 void TSmbListPrefetch::Run(std::shared_ptr<TState> state, int id) {
@@ -199,10 +214,11 @@ void TSmbListPrefetch::Run(std::shared_ptr<TState> state, int id) {
     s.DropWaiting();
     s.Broken = false;
   }
-  s.Pids.erase(id);
   lock.unlock();
   lister.reset();  // the helper killed and reaped
   lock.lock();
+  s.Pids.erase(id);
+  --s.Threads;
   s.Finished.notify_all();
 }
 

@@ -14,6 +14,7 @@
 // what waits is dropped and the listers end (a helper is killed and reaped).
 #include <QByteArray>
 #include <QList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <sys/types.h>
@@ -59,8 +60,11 @@ class TSmbListPrefetch {
   // What waits or is held is dropped; listers with nothing to do end.
   void Drop();
 
-  // For tests: the helper processes' PIDs.
+  // For tests: the helper processes' PIDs; the listings taken so far;
+  // nothing offered while set.
   QList<pid_t> Pids() const;
+  qint64 Taken() const;
+  static std::atomic<bool>& OffForTests();
 
   // The addresses of the subfolders of `folder` on `host` (listed as
   // `entries`) a walk enters, in its order: hidden and system folders and
