@@ -137,6 +137,8 @@ int main() {
   std::uint32_t magic = 0;
   if (!ReadAll(&magic, sizeof magic)) return 1;
   if (magic == ListMagic) {
+    // Told apart from a file's reader in the process list.
+    prctl(PR_SET_NAME, "trawlix-smblist");
     TList first{magic, 0, 0, 0, 0};
     if (!ReadAll(reinterpret_cast<char*>(&first) + sizeof magic, sizeof first - sizeof magic)) return 1;
     const int rc = ServeListings(first);

@@ -1,8 +1,8 @@
 #pragma once
 // The settings every libsmbclient context of the program gets: the one in
-// the program's own process (SmbLibrary.cpp) and the one of each read
-// helper process (src/helpers/smbread.cpp), so that a second connection to
-// a server logs on exactly as the first did. Plain C++ without Qt: the
+// the program's own process (SmbLibrary.cpp) and the one of each helper
+// process (src/helpers/smbread.cpp), so that a second connection to a
+// server logs on exactly as the first did. Plain C++ without Qt: the
 // helper links neither.
 #include <ctime>
 #include <string>
