@@ -37,7 +37,8 @@ pid_t Start(const QString& path, int socket, int memory) {
   posix_spawn_file_actions_adddup2(&actions, socket, SmbReadWire::SocketFd);
   if (memory >= 0) posix_spawn_file_actions_adddup2(&actions, memory, SmbReadWire::MemoryFd);
   // Nothing else of the program's reaches the helper.
-  posix_spawn_file_actions_addclosefrom_np(&actions, memory >= 0 ? SmbReadWire::MemoryFd + 1 : SmbReadWire::SocketFd + 1);
+  const int last = memory >= 0 ? SmbReadWire::MemoryFd : SmbReadWire::SocketFd;
+  posix_spawn_file_actions_addclosefrom_np(&actions, last + 1);
   const QByteArray program = QFile::encodeName(path);
   char* argv[] = {const_cast<char*>(program.constData()), nullptr};
   pid_t pid = -1;

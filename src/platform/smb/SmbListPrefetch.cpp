@@ -229,7 +229,8 @@ QList<QByteArray> TSmbListPrefetch::Subfolders(const QString& host, const TFsPat
     if ((e.Attrs & FILE_ATTRIBUTE_DIRECTORY) && !(e.Attrs & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) &&
         WinPath::IsPlainEntryName(e.Name))
       names.append(e.Name);
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return WildMatch::CompareNames(a, b) < 0; });
+  std::sort(names.begin(), names.end(),
+            [](const QString& a, const QString& b) { return WildMatch::CompareNames(a, b) < 0; });
   QList<QByteArray> urls;
   urls.reserve(names.size());
   QStringList parts = folder.Parts;
