@@ -1,17 +1,22 @@
-// The read helper of src/platform/smb/SmbReadHelper.h: a second connection
-// for one large file, in a process of its own because the Samba client
+// The helper of src/platform/smb/SmbReadHelper.h and SmbListHelper.h: a
+// second connection, in a process of its own because the Samba client
 // library must not be used by two threads of one process.
 //
-// trawlix-smbread, with the program's socket as fd 3 and shared memory as
-// fd 4: reads the logon and the file from the socket (never from argv or
-// the environment), opens the file, answers its size and time, then reads
-// what it is asked into the memory's start, one read at a time, until the
-// socket closes. Every failure is answered; the program decides.
+// trawlix-smbread, with the program's socket as fd 3, serves one of:
+// - one large file's reads, with shared memory as fd 4: reads the logon
+//   and the file from the socket (never from argv or the environment),
+//   opens the file, answers its size and time, then reads what it is
+//   asked into the memory's start, one read at a time;
+// - folder listings: lists each folder it is asked with the logon that
+//   comes with it, and answers the entries.
+// Either until the socket closes. Every failure is answered; the program
+// decides.
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -67,15 +72,84 @@ void Answer(std::int64_t size, std::int64_t time, int bytes, int error) {
   }
 }
 
+bool SendAll(const void* data, size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = send(SocketFd, p, size, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+// The logon of the calls that follow.
+void UseLogon(SMBCCTX* ctx) {
+  const char* defaultGroup = smbc_getWorkgroup(ctx);
+  static const std::string fallback = defaultGroup && *defaultGroup ? defaultGroup : "WORKGROUP";
+  SmbContext::UseUser(ctx, User.c_str(), (!Domain.empty() ? Domain : fallback).c_str());
+}
+
+// Lists folders until the socket closes, `first` being the first request
+// (its magic read already).
+int ServeListings(TList first) {
+  SMBCCTX* ctx = SmbContext::New(Logon);
+  std::string url, answer;
+  std::vector<SmbContext::TEntry> entries;
+  for (TList request = first;;) {
+    if (!Text(request.UrlLength, url) || !Text(request.UserLength, User) || !Text(request.DomainLength, Domain) ||
+        !Text(request.PasswordLength, Password))
+      return 1;
+    int err = ctx ? 0 : EIO;
+    if (ctx) {
+      UseLogon(ctx);
+      err = SmbContext::List(ctx, url.c_str(), entries);
+      // As the program does: a ticket cache the library cannot use is left out.
+      if (err == EINVAL && User.empty()) {
+        smbc_setOptionUseCCache(ctx, 0);
+        err = SmbContext::List(ctx, url.c_str(), entries);
+        smbc_setOptionUseCCache(ctx, 1);
+      }
+    }
+    answer.clear();
+    if (err == 0) {
+      for (const SmbContext::TEntry& e : entries) {
+        const TListedEntry head{e.Size, e.TimeNs, e.Device, e.FileIndex, e.Attrs, std::uint32_t(e.Name.size()),
+                                std::uint32_t(e.ShortName.size()), 0};
+        answer.append(reinterpret_cast<const char*>(&head), sizeof head);
+        answer += e.Name;
+        answer += e.ShortName;
+      }
+    }
+    const TListed listed{err, err ? 0 : std::uint32_t(entries.size()), answer.size()};
+    if (!SendAll(&listed, sizeof listed) || !SendAll(answer.data(), answer.size())) return 1;
+    if (!ReadAll(&request, sizeof request) || request.Magic != ListMagic) return 0;
+  }
+}
+
 }  // namespace
 
 int main() {
   // Never outlive the program that asked.
   prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // The first record's magic says which service is asked.
+  std::uint32_t magic = 0;
+  if (!ReadAll(&magic, sizeof magic)) return 1;
+  if (magic == ListMagic) {
+    // Told apart from a file's reader in the process list.
+    prctl(PR_SET_NAME, "trawlix-smblist");
+    TList first{magic, 0, 0, 0, 0};
+    if (!ReadAll(reinterpret_cast<char*>(&first) + sizeof magic, sizeof first - sizeof magic)) return 1;
+    const int rc = ServeListings(first);
+    _exit(rc);
+  }
   TSetup setup;
+  setup.Magic = magic;
   std::string url;
-  if (!ReadAll(&setup, sizeof setup) || setup.Magic != Magic || !Text(setup.UrlLength, url) ||
-      !Text(setup.UserLength, User) || !Text(setup.DomainLength, Domain) || !Text(setup.PasswordLength, Password))
+  if (magic != Magic || !ReadAll(reinterpret_cast<char*>(&setup) + sizeof magic, sizeof setup - sizeof magic) ||
+      !Text(setup.UrlLength, url) || !Text(setup.UserLength, User) || !Text(setup.DomainLength, Domain) ||
+      !Text(setup.PasswordLength, Password))
     return 1;
   void* memory = mmap(nullptr, setup.Memory, PROT_READ | PROT_WRITE, MAP_SHARED, MemoryFd, 0);
   if (setup.Memory == 0 || memory == MAP_FAILED) {
@@ -89,9 +163,7 @@ int main() {
     Answer(0, 0, 0, errno ? errno : EIO);
     return 1;
   }
-  const char* defaultGroup = smbc_getWorkgroup(ctx);
-  const std::string group = !Domain.empty() ? Domain : defaultGroup && *defaultGroup ? defaultGroup : "WORKGROUP";
-  SmbContext::UseUser(ctx, User.c_str(), group.c_str());
+  UseLogon(ctx);
 
   auto openFile = [&] {
     errno = 0;

@@ -6,11 +6,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTreeWidgetItem>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +23,7 @@
 #include "config/En_language.h"
 #include "platform/core/DateFormat.h"
 #include "platform/fs/FindFile.h"
+#include "platform/smb/SmbListPrefetch.h"
 #include "platform/ui/ListView.h"
 #include "search/Editgroups.h"
 #include "search/Search_state.h"
@@ -27,6 +31,25 @@
 #include "transfer/Copy.h"
 
 namespace {
+
+// `tops` folders of three subfolders each (names with blanks and letters
+// beyond ASCII), two files in each; gone with the object.
+struct TTree {
+  QString Root;
+  TTree(const QString& root, int tops) : Root(root) {
+    for (int t = 0; t < tops; ++t)
+      for (const QString sub : {"x", "y z", "Ünï"}) {
+        const QString dir = QString("%1/top %2/%3").arg(root).arg(t, 2, 10, QChar('0')).arg(sub);
+        QDir().mkpath(dir);
+        for (const QString name : {"a.dat", "b é.dat"}) Write(dir + '/' + name);
+      }
+  }
+  ~TTree() { QDir(Root).removeRecursively(); }
+  static void Write(const QString& path) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write("x");
+  }
+};
 
 class SmbnetSearch : public ::testing::Test {
  protected:
@@ -80,6 +103,20 @@ class SmbnetSearch : public ::testing::Test {
   }
   static QString LocalDate(const QString& server, const QString& path) {
     return QFileInfo(Smbnet::Local(server, path)).lastModified().toString("dd.MM.yyyy hh:mm:ss");
+  }
+  // Every column of every row, in the list's order.
+  static QStringList Columns() {
+    QStringList rows;
+    const TListView* list = FormMain->ListViewResult;
+    for (int i = 0; i < list->Count(); ++i) rows << list->Item(i).Caption + '|' + list->Item(i).SubItems.join('|');
+    return rows;
+  }
+  // The same of a search with folders listed one after another.
+  QStringList OwnColumns(const QString& mask) {
+    TSmbListPrefetch::OffForTests() = true;
+    Search(mask);
+    TSmbListPrefetch::OffForTests() = false;
+    return Columns();
   }
   std::unique_ptr<SearchRun> S;
   std::unique_ptr<Smbnet::TUse> FUse;
@@ -205,6 +242,53 @@ TEST_F(SmbnetSearch, ADateBeyondWhatNanosecondsCarryIsHeldAtTheEndNotWrapped) {
   QDir(dir).removeRecursively();
   ASSERT_EQ(e, 0);
   EXPECT_EQ(year, 2262);
+}
+
+TEST_F(SmbnetSearch, FoldersListedAheadGiveTheRowsAndOrderOfOneListingAfterAnother) {
+  TTree tree(Smbnet::Local("SRV1", "pub/ahead"), 12);
+  Tick("SRV1", {"pub"});
+  TSmbListPrefetch& ahead = TSmbListPrefetch::Get();
+  const QStringList own = OwnColumns("*");
+  ASSERT_GT(own.filter("\\ahead\\top 11\\Ünï\\").size(), 1) << own.join('\n').toStdString();
+  qint64 taken = ahead.Taken();
+  Search("*");
+  EXPECT_GT(ahead.Taken(), taken);
+  EXPECT_EQ(Columns(), own);
+
+  // Changed at once after a search: the next one shows the change.
+  TTree::Write(tree.Root + "/top 03/y z/new.dat");
+  ASSERT_TRUE(QFile::remove(tree.Root + "/top 05/x/a.dat"));
+  taken = ahead.Taken();
+  Search("*");
+  const QStringList changed = Columns();
+  EXPECT_GT(ahead.Taken(), taken);
+  EXPECT_EQ(changed, OwnColumns("*"));
+  EXPECT_EQ(changed.size(), own.size());
+  EXPECT_EQ(changed.filter(QRegularExpression("^new\\|dat\\|")).size(), 1);
+}
+
+TEST_F(SmbnetSearch, AListingHelperKilledMidWalkLeavesTheSearchComplete) {
+  TTree tree(Smbnet::Local("SRV1", "pub/ahead"), 40);
+  Tick("SRV1", {"pub"});
+  const QStringList own = OwnColumns("*");
+  TSmbListPrefetch& ahead = TSmbListPrefetch::Get();
+  S->Find("*");
+  QList<pid_t> pids;
+  bool walking = false;
+  ASSERT_TRUE(SearchRun::WaitUntil(
+      [&] {
+        walking = SearchPatternThread != nullptr;
+        pids = ahead.Pids();
+        return !pids.isEmpty() || !walking;
+      },
+      60000));
+  ASSERT_TRUE(walking && !pids.isEmpty());
+  ASSERT_EQ(kill(pids.first(), SIGKILL), 0);
+  ASSERT_TRUE(S->WaitForSearchEnd(60000));
+  EXPECT_EQ(Columns(), own);
+  // Every helper is reaped once the walk is over: no process, no zombie.
+  EXPECT_TRUE(SearchRun::WaitUntil([&] { return ahead.Pids().isEmpty(); }, 30000));
+  for (const pid_t pid : pids) EXPECT_FALSE(QFileInfo::exists(QString("/proc/%1").arg(pid))) << pid;
 }
 
 }  // namespace

@@ -74,6 +74,47 @@ void UseUser(SMBCCTX* ctx, const char* user, const char* workgroup) {
   smbc_setOptionUseKerberos(ctx, !user || !*user);
 }
 
+int List(SMBCCTX* ctx, const char* url, std::vector<TEntry>& out) {
+  errno = 0;
+  SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url);
+  if (!dir) return errno ? errno : EIO;
+  out.clear();
+  // The library fetched the whole listing at opendir; what errno holds at
+  // its end is no failure. readdirplus hands out each entry as listed;
+  // readdirplus2 adds the server's identity but parses the entry's whole
+  // URL again each time, which costs more than the listing itself. Only
+  // folders need that identity (a walk knows where it has been by it), so
+  // a second pass asks for it for them alone.
+  constexpr int Folder = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+  std::vector<size_t> folders;
+  while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) {
+    TEntry e;
+    if (info->name) e.Name = info->name;
+    if (info->short_name) e.ShortName = info->short_name;
+    e.Attrs = int(info->attrs);
+    e.Size = (long long)info->size;
+    e.TimeNs = TimeNs(info->mtime_ts);
+    if ((e.Attrs & Folder) && e.Name != "..") folders.push_back(out.size());
+    out.push_back(std::move(e));
+  }
+  if (!folders.empty() && smbc_getFunctionLseekdir(ctx)(ctx, dir, 0) == 0) {
+    size_t at = 0;  // the index of the entry the next readdir hands out
+    for (const size_t i : folders) {
+      while (at < i && smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) ++at;
+      struct stat st;
+      std::memset(&st, 0, sizeof st);
+      const libsmb_file_info* info = at == i ? smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st) : nullptr;
+      ++at;
+      // Out of step with the first pass: the identities stay unknown.
+      if (!info || out[i].Name != (info->name ? info->name : "")) break;
+      out[i].Device = (unsigned long long)st.st_dev;
+      out[i].FileIndex = (unsigned long long)st.st_ino;
+    }
+  }
+  smbc_getFunctionClosedir(ctx)(ctx, dir);
+  return 0;
+}
+
 long long TimeNs(const timespec& t) {
   // Windows times reach 30828; 64 bits of nanoseconds, 1677-2262.
   return std::clamp<long long>(t.tv_sec, -9223372035LL, 9223372035LL) * 1000000000LL + t.tv_nsec;

@@ -1,10 +1,12 @@
 #pragma once
 // The settings every libsmbclient context of the program gets: the one in
-// the program's own process (SmbLibrary.cpp) and the one of each read
-// helper process (src/helpers/smbread.cpp), so that a second connection to
-// a server logs on exactly as the first did. Plain C++ without Qt: the
+// the program's own process (SmbLibrary.cpp) and the one of each helper
+// process (src/helpers/smbread.cpp), so that a second connection to a
+// server logs on exactly as the first did. Plain C++ without Qt: the
 // helper links neither.
 #include <ctime>
+#include <string>
+#include <vector>
 
 typedef struct _SMBCCTX SMBCCTX;
 
@@ -26,5 +28,18 @@ void UseUser(SMBCCTX* ctx, const char* user, const char* workgroup);
 
 // A file time in ns since 1970, held within what 64 bits carry.
 long long TimeNs(const timespec& t);
+
+// One entry of a folder as the library lists it.
+struct TEntry {
+  std::string Name, ShortName;
+  int Attrs = 0;  // DOS attribute bits
+  long long Size = 0, TimeNs = 0;
+  // The server's identity of a folder (see TSmbEntry); zero otherwise.
+  unsigned long long Device = 0, FileIndex = 0;
+};
+
+// A folder's entries with "." and "..", as listed: 0, or the library's
+// errno. The program's listings and its helpers' are made here alike.
+int List(SMBCCTX* ctx, const char* url, std::vector<TEntry>& out);
 
 }  // namespace SmbContext

@@ -10,6 +10,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/core/Log.h"
 #include "platform/core/Thread.h"
@@ -166,6 +167,23 @@ int AttrsFromMode(const struct stat& st) {
 }
 
 QString Text(const char* s) { return s ? QString::fromUtf8(s) : QString(); }
+
+QList<TSmbEntry> SmbEntries(const std::vector<SmbContext::TEntry>& listed) {
+  QList<TSmbEntry> entries;
+  entries.reserve(qsizetype(listed.size()));
+  for (const SmbContext::TEntry& l : listed) {
+    TSmbEntry e;
+    e.Name = QString::fromStdString(l.Name);
+    e.ShortName = QString::fromStdString(l.ShortName);
+    e.Attrs = l.Attrs;
+    e.Size = l.Size;
+    e.WriteTimeNs = l.TimeNs;
+    e.Device = l.Device;
+    e.FileIndex = l.FileIndex;
+    entries.append(std::move(e));
+  }
+  return entries;
+}
 
 // Logs a failed library call with what it was about (URLs carry no
 // password: the authentication callback hands those out), and passes its
@@ -326,43 +344,9 @@ int TSmbLibrary::NetCall(const QString& host, const TSmbCredential& c, Value& ou
 
 int TSmbLibrary::ListDir(const QByteArray& url, const TSmbCredential& c, QList<TSmbEntry>& out) {
   return FileCall(url, c, out, [url](QList<TSmbEntry>& entries) {
-    SMBCCTX* ctx = S().Ctx;
-    errno = 0;
-    SMBCFILE* dir = smbc_getFunctionOpendir(ctx)(ctx, url.constData());
-    if (!dir) return Failed("list", url, errno ? errno : EIO);
-    entries.clear();
-    // The library fetched the whole listing at opendir; what errno holds at
-    // its end is no failure. readdirplus hands out each entry as listed;
-    // readdirplus2 adds the server's identity but parses the entry's whole
-    // URL again each time, which costs more than the listing itself. Only
-    // folders need that identity (a walk knows where it has been by it), so
-    // a second pass asks for it for them alone.
-    QList<int> folders;
-    while (const libsmb_file_info* info = smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) {
-      TSmbEntry e;
-      e.Name = Text(info->name);
-      e.ShortName = Text(info->short_name);
-      e.Attrs = info->attrs;
-      e.Size = qint64(info->size);
-      e.WriteTimeNs = Ns(info->mtime_ts);
-      if ((e.Attrs & FILE_ATTRIBUTE_DIRECTORY) && e.Name != QLatin1String("..")) folders.append(int(entries.size()));
-      entries.append(e);
-    }
-    if (!folders.isEmpty() && smbc_getFunctionLseekdir(ctx)(ctx, dir, 0) == 0) {
-      int at = 0;  // the index of the entry the next readdir hands out
-      for (const int i : folders) {
-        while (at < i && smbc_getFunctionReaddirPlus(ctx)(ctx, dir)) ++at;
-        struct stat st;
-        std::memset(&st, 0, sizeof st);
-        const libsmb_file_info* info = at == i ? smbc_getFunctionReaddirPlus2(ctx)(ctx, dir, &st) : nullptr;
-        ++at;
-        // Out of step with the first pass: the identities stay unknown.
-        if (!info || Text(info->name) != entries[i].Name) break;
-        entries[i].Device = quint64(st.st_dev);
-        entries[i].FileIndex = quint64(st.st_ino);
-      }
-    }
-    smbc_getFunctionClosedir(ctx)(ctx, dir);
+    std::vector<SmbContext::TEntry> listed;
+    if (const int err = SmbContext::List(S().Ctx, url.constData(), listed)) return Failed("list", url, err);
+    entries = SmbEntries(listed);
     return 0;
   });
 }

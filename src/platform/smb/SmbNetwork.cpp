@@ -27,6 +27,7 @@
 #include "platform/smb/SmbErrors.h"
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbLibraryFile.h"
+#include "platform/smb/SmbListPrefetch.h"
 #include "platform/smb/SmbProbe.h"
 #include "platform/smb/SmbReadAhead.h"
 #include "platform/smb/SmbShareList.h"
@@ -407,8 +408,16 @@ int TSmbNetwork::ListFolder(const TFsPath& folder, const TWildMask& mask, TSearc
   QList<TSmbEntry> entries;
   QString host;
   const int e = WithServer(folder.Server, host, [&](const QString& h, const TSmbCredential& c) {
-    const int r = TSmbLibrary::Get().ListDir(SmbUrl::Build(h, folder.Share, folder.Parts), c, entries);
-    if (r == TSmbLibrary::Abandoned) return Abandoned();
+    // Listed ahead over another connection when a walk is under way
+    // (SmbListPrefetch.h); the subfolders are then listed ahead in turn.
+    TSmbListPrefetch& ahead = TSmbListPrefetch::Get();
+    const QByteArray url = SmbUrl::Build(h, folder.Share, folder.Parts);
+    const int r = ahead.Take(url, c, entries) ? 0 : TSmbLibrary::Get().ListDir(url, c, entries);
+    if (r == TSmbLibrary::Abandoned) {
+      ahead.Drop();
+      return Abandoned();
+    }
+    if (r == 0) ahead.Offer(TSmbListPrefetch::Subfolders(h, folder, entries), c);
     return SmbErrors::FromErrno(r, folder.Parts.isEmpty() ? TLevel::Share : TLevel::Below, true);
   });
   if (e) return e;

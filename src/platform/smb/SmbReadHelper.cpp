@@ -1,58 +1,34 @@
 #include "platform/smb/SmbReadHelper.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/mman.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/core/HelperProgram.h"
 #include "platform/core/Log.h"
 #include "platform/smb/SmbCredentials.h"
+#include "platform/smb/SmbHelperSpawn.h"
 #include "platform/smb/SmbLibrary.h"
 #include "platform/smb/SmbReadWire.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace SmbReadWire;
+using SmbHelperSpawn::Above;
+using SmbHelperSpawn::SendAll;
 
 // A read of this long without an answer means the helper hangs: the
 // library it uses gives up on a silent server long before.
 constexpr auto Hung = std::chrono::seconds(30);
 
-// `fd` moved above the numbers the helper's descriptors get.
-int Above(int fd) {
-  if (fd < 0 || fd > MemoryFd) return fd;
-  const int moved = fcntl(fd, F_DUPFD_CLOEXEC, MemoryFd + 1);
-  close(fd);
-  return moved;
-}
-
-bool SendAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
-}
-
 }  // namespace
 
-QString TSmbReadHelper::Path() { return HelperProgram::Path(QStringLiteral("trawlix-smbread")); }
+QString TSmbReadHelper::Path() { return SmbHelperSpawn::Path(); }
 
 TSmbReadHelper::TSmbReadHelper(const QByteArray& url, const TSmbCredential& c, qint64 size, qint64 writeTimeNs,
                                int memory)
@@ -77,21 +53,9 @@ TSmbReadHelper::TSmbReadHelper(const QByteArray& url, const TSmbCredential& c, q
   }
   FMemory = static_cast<const char*>(map);
 
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  for (int fd = 0; fd < 3; ++fd) posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd ? O_WRONLY : O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, theirs, SocketFd);
-  posix_spawn_file_actions_adddup2(&actions, FMemoryFd, MemoryFd);
-  // Nothing else of the program's reaches the helper.
-  posix_spawn_file_actions_addclosefrom_np(&actions, MemoryFd + 1);
-  const QByteArray program = QFile::encodeName(path);
-  char* argv[] = {const_cast<char*>(program.constData()), nullptr};
-  const int rc = posix_spawn(&FPid, program.constData(), &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
+  FPid = SmbHelperSpawn::Start(path, theirs, FMemoryFd);
   close(theirs);
-  if (rc != 0) {
-    qCDebug(LogSmb) << "read helper" << path << "not started:" << std::strerror(rc);
-    FPid = -1;
+  if (FPid < 0) {
     Fail();
     return;
   }
@@ -114,12 +78,7 @@ TSmbReadHelper::~TSmbReadHelper() { Fail(); }
 
 void TSmbReadHelper::Fail() {
   FState = Failed;
-  if (FPid > 0) {
-    kill(FPid, SIGKILL);
-    while (waitpid(FPid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    FPid = -1;
-  }
+  SmbHelperSpawn::Stop(FPid);
   if (FSocket >= 0) close(FSocket);
   FSocket = -1;
   if (FMemory) munmap(const_cast<char*>(FMemory), size_t(FMemorySize));

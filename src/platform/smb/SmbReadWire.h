@@ -1,7 +1,8 @@
 #pragma once
 // What the program and its read helper (src/helpers/smbread.cpp) say to
 // each other over their socket: fixed records in the machine's own byte
-// order (both run on it), each far below the size a socket delivers whole.
+// order (both run on it). The first record's magic says what the helper is
+// for: one file's reads or folder listings.
 // Plain C++: the helper links no Qt.
 #include <cstdint>
 
@@ -36,6 +37,30 @@ struct TAnswer {
   std::int64_t TimeNs;
   std::int32_t Bytes;
   std::int32_t Error;
+};
+
+// Listings: no shared memory. From the program, one at a time, each with
+// its logon: list the folder `Url`; the texts follow as in TSetup.
+constexpr std::uint32_t ListMagic = 0x54524c53;  // "TRLS"
+struct TList {
+  std::uint32_t Magic;
+  std::uint32_t UrlLength, UserLength, DomainLength, PasswordLength;
+};
+
+// From the helper: the listing's `Count` entries in `Bytes` bytes that
+// follow, each a TListedEntry followed by its name and short name (UTF-8,
+// without terminators); none when `Error` (the library's errno) is set.
+struct TListed {
+  std::int32_t Error;
+  std::uint32_t Count;
+  std::uint64_t Bytes;
+};
+struct TListedEntry {
+  std::int64_t Size, TimeNs;
+  std::uint64_t Device, FileIndex;
+  std::int32_t Attrs;
+  std::uint32_t NameLength, ShortLength;
+  std::uint32_t Unused;
 };
 
 }  // namespace SmbReadWire
