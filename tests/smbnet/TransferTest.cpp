@@ -46,6 +46,14 @@ class SmbnetTransfer : public TaskFixture {
   static QDateTime ServedModified(const QString& server, const QString& path) {
     return QFileInfo(Smbnet::Local(server, path)).lastModified();
   }
+  // A file on a server's side of its share, with its date.
+  static void WriteServed(const QString& path, const QByteArray& data, const QDateTime& when) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(data), data.size());
+    ASSERT_TRUE(f.flush());
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+  }
   static void SetLocalModified(const QString& drivePath, const QDateTime& when) {
     QFile f(WinPath::ToLocal(drivePath));
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
@@ -273,11 +281,7 @@ TEST_F(SmbnetTransfer, AFileChangedSinceItsListingLosesTheListedDateOnlyWhenItsR
   const QString folder = Smbnet::Local("SRV1", "pub/changing");
   ASSERT_TRUE(QDir().mkpath(folder));
   auto write = [&](const QString& name, const QByteArray& data, const QDateTime& when) {
-    QFile f(folder + "/" + name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(data), data.size());
-    ASSERT_TRUE(f.flush());
-    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    WriteServed(folder + "/" + name, data, when);
   };
   for (const auto& c : cases) write(c.Name, "ten bytes!", listedTime);
   QHash<QString, TSearchRec> listed;
@@ -317,11 +321,7 @@ TEST_F(SmbnetTransfer, AFolderCopyTakesFilesChangedSinceItsListingAsTheyAreNow) 
   const QString folder = Smbnet::Local("SRV1", "pub/rewritten");
   ASSERT_TRUE(QDir().mkpath(folder));
   auto write = [&](const QString& name, const QByteArray& data, const QDateTime& when) {
-    QFile f(folder + "/" + name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(data), data.size());
-    ASSERT_TRUE(f.flush());
-    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    WriteServed(folder + "/" + name, data, when);
   };
   QStringList names;
   for (int i = 0; i < 10; ++i) names << QStringLiteral("f%1.txt").arg(i);
