@@ -287,6 +287,10 @@ TEST_F(ComputerCommands, CopyingAShareHandsTheWorkerOneFolderEntry) {
   Tree->setCurrentItem(Docs);
   BrowseTo = Run.Net.LocalFolder("dest");
   FormCopy = nullptr;
+  // Network calls that take a while keep the transfer window open long
+  // enough to be seen; a copy this small would otherwise come and go within
+  // one turn of the event loop.
+  Run.Net.SetDelayMs(50);
   FormMain->CopyToCompResClick(FormMain->CopyToCompRes);
   EXPECT_EQ(Modal.Count(Modal::Kind::BrowseFolder), 1);
   EXPECT_EQ(Modal.Last().caption, "Choose directory to copy to");
