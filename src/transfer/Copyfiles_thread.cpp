@@ -344,9 +344,10 @@ void TCopyFiles::CopyOneFile(const QString& SourceFolder, const QString& Subfold
   // source that grew while read) stands, with its own date.
   qint64 ns = 0;
   if (BlockCopy::IsWholeCopy(end, out.Get(), size) && FileGetTime(in.Get(), ns)) FileSetTime(out.Get(), ns);
+  // Only a file the back end took as listed may have changed unseen.
+  if (asListed && FileAsListed(in.Get())) FCopiedAsListed.insert(Name);
   in.Close();
   out.Close();
-  if (asListed) FCopiedAsListed.insert(Name);
   FCurrent.Percent = 100;
   const int before = FTotalPercent;
   RecountTotalPercent();

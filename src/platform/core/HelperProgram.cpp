@@ -5,6 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <csignal>
+#include <sys/wait.h>
+
 namespace HelperProgram {
 
 QString Path(const QString& name) {
@@ -18,6 +22,14 @@ QString Path(const QString& name) {
     if (f.isFile() && f.isExecutable()) return QDir::cleanPath(f.absoluteFilePath());
   }
   return {};
+}
+
+void Stop(pid_t& pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGKILL);
+  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  pid = -1;
 }
 
 }  // namespace HelperProgram

@@ -3,12 +3,10 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/core/HelperProgram.h"
@@ -82,12 +80,7 @@ TNetBiosBrowse::~TNetBiosBrowse() { Stop(); }
 
 void TNetBiosBrowse::Stop() {
   DiscoveryNet::Close(FPipe);
-  if (FPid > 0) {
-    kill(FPid, SIGKILL);
-    while (waitpid(FPid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    FPid = -1;
-  }
+  HelperProgram::Stop(FPid);
 }
 
 void TNetBiosBrowse::Collect(std::vector<pollfd>& fds, qint64& wakeAtMs) {

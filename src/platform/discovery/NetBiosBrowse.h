@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <sys/types.h>
 
 #include "platform/discovery/DiscoveryLoop.h"
 #include "platform/discovery/NetBiosName.h"
@@ -62,7 +63,7 @@ class TNetBiosBrowse : public DiscoveryNet::TPollSource {
  private:
   void TakeLines(bool all);
 
-  int FPid = -1;
+  pid_t FPid = -1;
   int FPipe = -1;
   QByteArray FBuffer;
   bool FSkipToEol = false;

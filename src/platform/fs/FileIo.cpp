@@ -58,6 +58,11 @@ THandle FileOpenListed(const QString& path, qint64 size, qint64 writeTimeNs, int
   });
 }
 
+bool FileAsListed(THandle handle) {
+  const auto f = Files().Get(handle);
+  return f && f->AsListed();
+}
+
 THandle FileCreate(const QString& path, int* error) { return Open(path, TOpenMode::Create, error); }
 THandle FileCreateNew(const QString& path, int* error) { return Open(path, TOpenMode::CreateNew, error); }
 

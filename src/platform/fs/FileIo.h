@@ -33,6 +33,9 @@ THandle FileOpen(const QString& path, int mode, int* error = nullptr);
 // listed one only while the file still has the listed size, else it is
 // unknown (FileGetTime fails) unless the back end asked the server.
 THandle FileOpenListed(const QString& path, qint64 size, qint64 writeTimeNs, int* error = nullptr);
+// Whether the handle's size and time are the listing's (FileOpenListed took
+// them as given): what may have changed since is then still to be checked.
+bool FileAsListed(THandle handle);
 THandle FileCreate(const QString& path, int* error = nullptr);
 // Fails with ERROR_FILE_EXISTS when an entry of exactly that name is there.
 THandle FileCreateNew(const QString& path, int* error = nullptr);

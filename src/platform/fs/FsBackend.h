@@ -21,6 +21,9 @@ class TFileObject {
   virtual qint64 Size() = 0;                             // -1 on failure
   virtual bool GetWriteTime(qint64& ns) = 0;             // last-write time, ns since 1970 UTC
   virtual bool SetWriteTime(qint64 ns) = 0;
+  // True when Size and GetWriteTime repeat what a listing said (OpenListed)
+  // rather than what the file said when opened.
+  virtual bool AsListed() { return false; }
   // Moves up to maxBytes from this file's position to the destination's,
   // as FileSystem::CopyBlock says (FileIo.h); `error` receives 0 or the
   // Windows error. This one goes through a buffer; a back end may move the

@@ -4,13 +4,11 @@
 #include <QFile>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/core/HelperProgram.h"
@@ -49,14 +47,6 @@ pid_t Start(const QString& path, int socket, int memory) {
     return -1;
   }
   return pid;
-}
-
-void Stop(pid_t& pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGKILL);
-  while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-  }
-  pid = -1;
 }
 
 bool SendAll(int fd, const char* data, size_t size) {

@@ -19,9 +19,6 @@ int Above(int fd);
 // its fd 4, its standard streams on /dev/null; the PID, or -1.
 pid_t Start(const QString& path, int socket, int memory);
 
-// Kills the helper and reaps it; `pid` becomes -1.
-void Stop(pid_t& pid);
-
 // Sends all of `data`; false when the helper is gone.
 bool SendAll(int fd, const char* data, size_t size);
 

@@ -464,6 +464,7 @@ int TSmbLibrary::OpenFile(const QByteArray& url, const TSmbCredential& c, const 
     if (trusted) {
       file.Size = listedSize;
       file.WriteTimeNs = listedTime;
+      file.AsListed = true;
     }
     if (!trusted && !file.HeadIsAll) {
       struct stat st;

@@ -73,6 +73,7 @@ class TSmbLibrary {
     bool TimeKnown = true;
     QByteArray Head;  // the file's first bytes
     bool HeadIsAll = false;
+    bool AsListed = false;  // Size and WriteTimeNs are the listing's, not asked
   };
   int OpenListed(const QByteArray& url, const TSmbCredential& c, const TSmbEntry& listed, TOpened& out);
   // Bytes read at `offset` in one call of the library (fewer at the end;

@@ -23,7 +23,8 @@ class TSmbLibraryFile : public TSmbFileSource {
         FTime(opened.WriteTimeNs),
         FTimeKnown(opened.TimeKnown),
         FHead(std::move(opened.Head)),
-        FHeadIsAll(opened.HeadIsAll) {}
+        FHeadIsAll(opened.HeadIsAll),
+        FAsListed(opened.AsListed) {}
   ~TSmbLibraryFile() override;
 
   int ReadAt(qint64 offset, char* buffer, int count) override;
@@ -36,6 +37,7 @@ class TSmbLibraryFile : public TSmbFileSource {
     ns = FTime;
     return FTimeKnown;
   }
+  bool AsListed() override { return FAsListed; }
 
  private:
   QString FHost;
@@ -44,6 +46,7 @@ class TSmbLibraryFile : public TSmbFileSource {
   bool FTimeKnown = true;
   QByteArray FHead;         // the file's first bytes, read at the open
   bool FHeadIsAll = false;  // and they are all of it
+  bool FAsListed = false;
   // A read the head answers (-1: it does not): from it, or 0 past the end.
   int FromHead(qint64 offset, char* buffer, int count) const;
   // The read at `offset`: the one started ahead when it is that one.

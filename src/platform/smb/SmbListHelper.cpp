@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/core/HelperProgram.h"
 #include "platform/core/Log.h"
 #include "platform/smb/SmbCredentials.h"
 #include "platform/smb/SmbHelperSpawn.h"
@@ -44,7 +45,7 @@ bool TSmbListHelper::Start() {
 }
 
 void TSmbListHelper::Stop() {
-  SmbHelperSpawn::Stop(FPid);
+  HelperProgram::Stop(FPid);
   if (FSocket >= 0) close(FSocket);
   FSocket = -1;
 }

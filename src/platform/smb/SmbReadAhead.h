@@ -91,6 +91,7 @@ class TSmbFileSource {
   virtual int ReadCeiling() { return 0; }
   virtual qint64 Size() = 0;  // the size at the open; -1 unknown
   virtual bool WriteTime(qint64& ns) = 0;
+  virtual bool AsListed() { return false; }  // see TFileObject::AsListed
 };
 
 class TSmbReadAheadFile : public TFileObject {
@@ -107,6 +108,7 @@ class TSmbReadAheadFile : public TFileObject {
   qint64 Size() override;
   bool GetWriteTime(qint64& ns) override { return FSource->WriteTime(ns); }
   bool SetWriteTime(qint64) override { return false; }
+  bool AsListed() override { return FSource->AsListed(); }
 
  private:
   // What a read at `pos` asks for: a chunk, cut at the known size; past

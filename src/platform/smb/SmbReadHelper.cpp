@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/core/HelperProgram.h"
 #include "platform/core/Log.h"
 #include "platform/smb/SmbCredentials.h"
 #include "platform/smb/SmbHelperSpawn.h"
@@ -78,7 +79,7 @@ TSmbReadHelper::~TSmbReadHelper() { Fail(); }
 
 void TSmbReadHelper::Fail() {
   FState = Failed;
-  SmbHelperSpawn::Stop(FPid);
+  HelperProgram::Stop(FPid);
   if (FSocket >= 0) close(FSocket);
   FSocket = -1;
   if (FMemory) munmap(const_cast<char*>(FMemory), size_t(FMemorySize));
